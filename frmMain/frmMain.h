@@ -1,0 +1,52 @@
+// The converter window: one byte value in four fields that drive one another.
+// Every handler works step by step on the fields, re-reading them at each
+// step; a write into a field runs that field's Change handler before it
+// returns, and that nesting (with the three flags below) is what keeps the
+// fields consistent. Conversions come from conversion.h.
+#pragma once
+
+#include "forms.h"
+
+class frmMain : public rt::Form {
+public:
+    explicit frmMain(rt::Application& app);
+
+    // Controls, in creation order.
+    rt::CommandButton cmdAbout;
+    rt::TextBox txtInfo;
+    rt::Timer tmrEmptyFields;
+    rt::Frame fraascii;
+    rt::TextBox txtASCII;
+    rt::Frame frahex;
+    rt::TextBox txtHex;
+    rt::Frame frabin;
+    rt::TextBox txtBin;
+    rt::Frame fraden;
+    rt::TextBox txtDen;
+
+    // The next Change of txtHex is the echo of its own write-back.
+    bool SkipHexChange = false;
+    // A decimal entry is being carried into the other fields.
+    bool DenaryBusy = false;
+    // A clear-all is running: a hex failure inside it is not reported.
+    bool SuppressHexError = false;
+
+    void ClearFields();
+
+    void cmdAbout_Click();
+    void tmrEmptyFields_Timer();
+    void txtDen_Change();
+    void txtDen_KeyPress(rt::Integer& KeyAscii);
+    void txtASCII_Change();
+    void txtASCII_KeyPress(rt::Integer& KeyAscii);
+    void txtBin_Change();
+    void txtBin_KeyPress(rt::Integer& KeyAscii);
+    void txtHex_Change();
+    void txtHex_KeyPress(rt::Integer& KeyAscii);
+
+private:
+    void showStatus(const rt::Text& message);
+    void selectAllFields();
+    bool denaryOutOfRange();
+    void emptyAllFields();
+};

@@ -1,0 +1,377 @@
+#include "forms.h"
+
+#include <algorithm>
+#include <exception>
+
+#ifndef NW_VERSION_MAJOR
+#error "the build passes the version in NW_VERSION_MAJOR/MINOR/PATCH"
+#endif
+
+namespace rt {
+
+// ---- Control
+
+Control::Control(Form& form, std::string name, Control* container, Rect geometry, int tabIndex)
+    : form_(form), name_(std::move(name)), container_(container), geometry_(geometry),
+      tabIndex_(tabIndex)
+{
+    form.controls_.push_back(this);
+}
+
+void Control::changed() const
+{
+    if (view_)
+        view_->modelChanged();
+}
+
+Application& Control::app() const { return form_.app(); }
+
+// ---- TextBox
+
+TextBox::TextBox(Form& form, std::string name, Control* container, Rect geometry, int tabIndex)
+    : Control(form, std::move(name), container, geometry, tabIndex)
+{
+}
+
+void TextBox::setText(Text text)
+{
+    if (text == text_)
+        return;
+    text_ = std::move(text);
+    selStart_ = 0;
+    selLength_ = 0;
+    changed();
+    raiseChange();
+}
+
+void TextBox::setSelStart(Long start)
+{
+    selStart_ = std::clamp<Long>(start, 0, static_cast<Long>(text_.size()));
+    selLength_ = 0;
+    changed();
+}
+
+void TextBox::setSelLength(Long length)
+{
+    selLength_ = std::clamp<Long>(length, 0, static_cast<Long>(text_.size()) - selStart_);
+    changed();
+}
+
+Text TextBox::selText() const { return text_.substr(selStart_, selLength_); }
+
+void TextBox::setEnabled(bool enabled)
+{
+    enabled_ = enabled;
+    changed();
+}
+
+void TextBox::raiseChange()
+{
+    Application& a = app();
+    struct Depth {
+        Application& a;
+        explicit Depth(Application& app) : a(app)
+        {
+            a.maxChangeDepth_ = std::max(a.maxChangeDepth_, ++a.changeDepth_);
+        }
+        ~Depth() { --a.changeDepth_; }
+    } depth(a);
+    if (onChange)
+        onChange();
+}
+
+void TextBox::replaceSelection(const Text& with)
+{
+    if (selLength_ == 0 && with.empty())
+        return;
+    text_.replace(selStart_, selLength_, with);
+    selStart_ += static_cast<Long>(with.size());
+    selLength_ = 0;
+    changed();
+    raiseChange();
+}
+
+void TextBox::applyKey(Integer code)
+{
+    if (code == 8) {
+        if (selLength_ == 0 && selStart_ > 0) {
+            --selStart_;
+            selLength_ = 1;
+        }
+        replaceSelection({});
+        return;
+    }
+    // Enter and Escape leave a single-line field alone; other control codes,
+    // and codes outside the code page, insert nothing.
+    if (code < 32 || code == 127 || code > 255)
+        return;
+    const auto remaining = static_cast<Long>(text_.size()) - selLength_;
+    if (maxLength_ > 0 && remaining >= maxLength_)
+        return;
+    replaceSelection(Text(1, static_cast<char>(code)));
+}
+
+void TextBox::typeKey(Integer code)
+{
+    app().dispatch([&] {
+        if (!enabled_)
+            return;
+        if (onKeyPress)
+            onKeyPress(code);
+        if (code != 0)
+            applyKey(code);
+    });
+}
+
+void TextBox::pressDelete()
+{
+    app().dispatch([&] {
+        if (!enabled_)
+            return;
+        if (selLength_ == 0 && selStart_ < static_cast<Long>(text_.size()))
+            selLength_ = 1;
+        replaceSelection({});
+    });
+}
+
+Text TextBox::cut()
+{
+    Text removed;
+    app().dispatch([&] {
+        if (!enabled_ || selLength_ == 0)
+            return;
+        removed = selText();
+        replaceSelection({});
+    });
+    return removed;
+}
+
+void TextBox::paste(const Text& clip)
+{
+    app().dispatch([&] {
+        if (!enabled_ || clip.empty())
+            return;
+        Text fitting = clip;
+        if (maxLength_ > 0) {
+            const auto room = maxLength_ - (static_cast<Long>(text_.size()) - selLength_);
+            if (room <= 0)
+                return;
+            if (static_cast<Long>(fitting.size()) > room)
+                fitting.resize(room);
+        }
+        replaceSelection(fitting);
+    });
+}
+
+void TextBox::select(Long start, Long length)
+{
+    const auto size = static_cast<Long>(text_.size());
+    selStart_ = std::clamp<Long>(start, 0, size);
+    selLength_ = std::clamp<Long>(length, 0, size - selStart_);
+    changed();
+}
+
+// ---- Label, CommandButton, Frame, Image
+
+Label::Label(Form& form, std::string name, Rect geometry, int tabIndex, Text caption, Font font)
+    : Control(form, std::move(name), nullptr, geometry, tabIndex), caption_(std::move(caption)),
+      font_(std::move(font))
+{
+}
+
+void Label::setCaption(Text caption)
+{
+    caption_ = std::move(caption);
+    changed();
+}
+
+CommandButton::CommandButton(Form& form, std::string name, Control* container, Rect geometry,
+                             int tabIndex, Text caption)
+    : Control(form, std::move(name), container, geometry, tabIndex), caption_(std::move(caption))
+{
+}
+
+void CommandButton::click()
+{
+    app().dispatch([&] {
+        if (onClick)
+            onClick();
+    });
+}
+
+Frame::Frame(Form& form, std::string name, Rect geometry, int tabIndex, Text caption)
+    : Control(form, std::move(name), nullptr, geometry, tabIndex), caption_(std::move(caption))
+{
+}
+
+Image::Image(Form& form, std::string name, Rect geometry, std::string picture)
+    : Control(form, std::move(name), nullptr, geometry, -1), picture_(std::move(picture))
+{
+}
+
+// ---- Timer
+
+Timer::Timer(Form& form, std::string name, int intervalMs, bool enabled)
+    : Control(form, std::move(name), nullptr, {}, -1), interval_(intervalMs), enabled_(enabled)
+{
+}
+
+void Timer::setEnabled(bool enabled)
+{
+    enabled_ = enabled;
+    app().host().timerChanged(*this);
+}
+
+bool Timer::running() const { return enabled_ && interval_ > 0 && form().loaded(); }
+
+void Timer::tick()
+{
+    app().dispatch([&] {
+        if (running() && onTimer)
+            onTimer();
+    });
+}
+
+// ---- Form
+
+Form::Form(Application& app, std::string name, Text caption, int clientWidth, int clientHeight,
+           std::string icon)
+    : app_(app), name_(std::move(name)), caption_(std::move(caption)), clientWidth_(clientWidth),
+      clientHeight_(clientHeight), icon_(std::move(icon))
+{
+    app.forms_.push_back(this);
+}
+
+Form::~Form() { app_.formGone(*this); }
+
+std::vector<Control*> Form::tabOrder() const
+{
+    std::vector<Control*> order;
+    for (Control* c : controls_)
+        if (c->canFocus())
+            order.push_back(c);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Control* a, const Control* b) { return a->tabIndex() < b->tabIndex(); });
+    return order;
+}
+
+void Form::show()
+{
+    if (!loaded_) {
+        loaded_ = true;
+        focused_ = nullptr;
+        if (const auto order = tabOrder(); !order.empty())
+            focused_ = order.front();
+        app_.host().formLoaded(*this);
+        for (Control* c : controls_)
+            if (c->kind() == Control::Kind::Timer)
+                app_.host().timerChanged(static_cast<Timer&>(*c));
+        if (onLoad)
+            onLoad();
+    }
+    app_.host().formShown(*this);
+}
+
+void Form::unload()
+{
+    if (!loaded_ || unloading_)
+        return;
+    unloading_ = true;
+    loaded_ = false;
+    if (app_.active_ == this)
+        app_.active_ = nullptr;
+    for (Control* c : controls_)
+        if (c->kind() == Control::Kind::Timer)
+            app_.host().timerChanged(static_cast<Timer&>(*c));
+    app_.host().formUnloaded(*this);
+    unloading_ = false;
+    if (std::none_of(app_.forms_.begin(), app_.forms_.end(), [](Form* f) { return f->loaded(); }))
+        app_.host().quit();
+}
+
+void Form::setFocus(Control& control)
+{
+    if (&control.form() == this && control.canFocus())
+        focused_ = &control;
+}
+
+void Form::focusNext(bool forward)
+{
+    const auto order = tabOrder();
+    if (order.empty())
+        return;
+    auto it = std::find(order.begin(), order.end(), focused_);
+    if (it == order.end()) {
+        focused_ = order.front();
+        return;
+    }
+    const auto n = static_cast<long>(order.size());
+    const auto i = ((it - order.begin()) + (forward ? 1 : n - 1)) % n;
+    focused_ = order[i];
+}
+
+// ---- Application
+
+Application::Application(Host& host) : host_(host) {}
+
+Application::~Application()
+{
+    // Windows deregister themselves as they go.
+    instances_.clear();
+}
+
+Integer Application::major() { return NW_VERSION_MAJOR; }
+Integer Application::minor() { return NW_VERSION_MINOR; }
+Integer Application::revision() { return NW_VERSION_PATCH; }
+
+void Application::dispatch(const std::function<void()>& event)
+{
+    if (ended_)
+        return;
+    // An event raised while another runs (a window shown from a handler, say)
+    // belongs to the outer one: only the outermost edge may take an End.
+    if (dispatchDepth_ > 0) {
+        event();
+        return;
+    }
+    struct Depth {
+        int& d;
+        explicit Depth(int& depth) : d(++depth) {}
+        ~Depth() { --d; }
+    } depth(dispatchDepth_);
+    try {
+        event();
+    } catch (const EndRequest&) {
+        ended_ = true;
+        host_.quit();
+    } catch (const Error& e) {
+        ended_ = true;
+        host_.reportError(std::string("Run-time error: ") + describe(e.kind()));
+        host_.quit();
+    } catch (const std::exception& e) {
+        ended_ = true;
+        host_.reportError(std::string("Run-time error: ") + e.what());
+        host_.quit();
+    }
+}
+
+void Application::end() { throw EndRequest{}; }
+
+void Application::activate(Form& form)
+{
+    if (active_ == &form || !form.loaded())
+        return;
+    Form* previous = active_;
+    active_ = &form;
+    if (previous && previous->loaded() && previous->onDeactivate)
+        previous->onDeactivate();
+}
+
+void Application::formGone(Form& form)
+{
+    std::erase(forms_, &form);
+    if (active_ == &form)
+        active_ = nullptr;
+}
+
+} // namespace rt

@@ -1,0 +1,315 @@
+// The forms runtime: a toolkit-free model of windows and their controls, the
+// event semantics the program's handlers rely on, the timer, End and the
+// application object. A Host (a toolkit binding, or the headless backend in
+// headless.h) shows the model and feeds user input into it; it never edits a
+// control around the model.
+#pragma once
+
+#include "coerce.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <typeindex>
+#include <typeinfo>
+#include <unordered_map>
+#include <vector>
+
+namespace rt {
+
+class Application;
+class Form;
+class Timer;
+
+// Positions and sizes in twips (1440 to the inch), from the container's
+// top-left corner.
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct Font {
+    std::string family; // empty: the toolkit's default font
+    double pointSize = 0;
+    bool bold = false;
+};
+
+struct Rgb {
+    unsigned char r = 0, g = 0, b = 0;
+};
+
+// Thrown by Application::end(). Deliberately not an rt::Error or a
+// std::exception, so that no error policy can swallow it.
+struct EndRequest {
+};
+
+// What a toolkit binding shows of a control; told after every change of the
+// control's model so it can redraw from it.
+class ControlView {
+public:
+    virtual ~ControlView() = default;
+    virtual void modelChanged() = 0;
+};
+
+class Control {
+public:
+    enum class Kind { TextBox, Label, CommandButton, Frame, Image, Timer };
+
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control() = default;
+
+    virtual Kind kind() const = 0;
+    virtual bool canFocus() const { return false; }
+
+    const std::string& name() const { return name_; }
+    Form& form() const { return form_; }
+    Control* container() const { return container_; } // nullptr: the window
+    const Rect& geometry() const { return geometry_; }
+    int tabIndex() const { return tabIndex_; }
+
+    void setView(ControlView* view) { view_ = view; }
+
+protected:
+    Control(Form& form, std::string name, Control* container, Rect geometry, int tabIndex);
+    void changed() const;
+    Application& app() const;
+
+private:
+    Form& form_;
+    std::string name_;
+    Control* container_;
+    Rect geometry_;
+    int tabIndex_;
+    ControlView* view_ = nullptr;
+};
+
+class TextBox : public Control {
+public:
+    TextBox(Form& form, std::string name, Control* container, Rect geometry, int tabIndex);
+
+    Kind kind() const override { return Kind::TextBox; }
+    bool canFocus() const override { return enabled_; }
+
+    std::function<void()> onChange;
+    std::function<void(Integer&)> onKeyPress;
+
+    // Programmatic access, as handlers use it.
+    const Text& text() const { return text_; }
+    void setText(Text text); // raises Change before it returns, unless unchanged
+    Long selStart() const { return selStart_; }
+    Long selLength() const { return selLength_; }
+    void setSelStart(Long start);
+    void setSelLength(Long length); // from the caret, clipped to the text
+    Text selText() const;
+    Long maxLength() const { return maxLength_; }
+    void setMaxLength(Long length) { maxLength_ = length; } // 0: no limit; typing only
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    const Rgb* backColor() const { return backColor_; }
+    void setBackColor(const Rgb* color) { backColor_ = color; }
+    // What a screen reader calls the field.
+    const std::string& accessibleName() const { return accessibleName_; }
+    void setAccessibleName(std::string name) { accessibleName_ = std::move(name); }
+
+    // User input. Each is one event: it runs through the application's
+    // dispatch edge, so nothing thrown by a handler escapes it.
+    void typeKey(Integer code);
+    void pressDelete();
+    Text cut(); // the removed text, for the clipboard
+    Text copy() const { return selText(); }
+    void paste(const Text& clip);
+    void select(Long start, Long length); // mouse or arrow-key selection; raises nothing
+
+private:
+    void raiseChange();
+    void replaceSelection(const Text& with); // then raises Change if the text changed
+    void applyKey(Integer code);
+
+    Text text_;
+    Long selStart_ = 0;
+    Long selLength_ = 0;
+    Long maxLength_ = 0;
+    bool enabled_ = true;
+    const Rgb* backColor_ = nullptr;
+    std::string accessibleName_;
+};
+
+class Label : public Control {
+public:
+    Label(Form& form, std::string name, Rect geometry, int tabIndex, Text caption, Font font);
+    Kind kind() const override { return Kind::Label; }
+    const Text& caption() const { return caption_; }
+    void setCaption(Text caption);
+    const Font& font() const { return font_; }
+
+private:
+    Text caption_;
+    Font font_;
+};
+
+class CommandButton : public Control {
+public:
+    CommandButton(Form& form, std::string name, Control* container, Rect geometry, int tabIndex,
+                  Text caption);
+    Kind kind() const override { return Kind::CommandButton; }
+    bool canFocus() const override { return true; }
+    const Text& caption() const { return caption_; }
+
+    std::function<void()> onClick;
+    void click(); // user input, through the dispatch edge
+
+private:
+    Text caption_;
+};
+
+class Frame : public Control {
+public:
+    Frame(Form& form, std::string name, Rect geometry, int tabIndex, Text caption);
+    Kind kind() const override { return Kind::Frame; }
+    const Text& caption() const { return caption_; }
+
+private:
+    Text caption_;
+};
+
+// A picture shown at its own size; the picture is named by a resource path
+// that the toolkit binding resolves.
+class Image : public Control {
+public:
+    Image(Form& form, std::string name, Rect geometry, std::string picture);
+    Kind kind() const override { return Kind::Image; }
+    const std::string& picture() const { return picture_; }
+
+private:
+    std::string picture_;
+};
+
+// Raises Timer every interval while enabled and its window is loaded.
+class Timer : public Control {
+public:
+    Timer(Form& form, std::string name, int intervalMs, bool enabled);
+    Kind kind() const override { return Kind::Timer; }
+
+    std::function<void()> onTimer;
+
+    int interval() const { return interval_; }
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool enabled); // enabling restarts the period
+    bool running() const;
+
+    void tick(); // from the host's clock, through the dispatch edge
+
+private:
+    int interval_;
+    bool enabled_;
+};
+
+class Form {
+public:
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    Application& app() const { return app_; }
+    const std::string& name() const { return name_; }
+    const Text& caption() const { return caption_; }
+    int clientWidth() const { return clientWidth_; }
+    int clientHeight() const { return clientHeight_; }
+    const std::string& icon() const { return icon_; }
+
+    // In creation order.
+    const std::vector<Control*>& controls() const { return controls_; }
+    std::vector<Control*> tabOrder() const; // focusable controls by tab index
+
+    bool loaded() const { return loaded_; }
+    void show(); // modeless; loads first, which raises Load
+    void unload();
+
+    Control* focused() const { return focused_; }
+    void setFocus(Control& control); // ignored for a control that cannot take it
+    void focusNext(bool forward = true);
+
+    std::function<void()> onLoad;
+    std::function<void()> onDeactivate;
+
+protected:
+    Form(Application& app, std::string name, Text caption, int clientWidth, int clientHeight,
+         std::string icon);
+
+private:
+    friend class Control;
+    Application& app_;
+    std::string name_;
+    Text caption_;
+    int clientWidth_;
+    int clientHeight_;
+    std::string icon_;
+    std::vector<Control*> controls_;
+    Control* focused_ = nullptr;
+    bool loaded_ = false;
+    bool unloading_ = false;
+};
+
+// What a toolkit binding, or the headless backend, does for the runtime.
+class Host {
+public:
+    virtual ~Host() = default;
+    virtual void formLoaded(Form& form) = 0;   // build its widgets; Load follows
+    virtual void formShown(Form& form) = 0;    // show and activate it
+    virtual void formUnloaded(Form& form) = 0; // take its widgets down
+    virtual void timerChanged(Timer& timer) = 0;
+    virtual void quit() = 0;
+    virtual void reportError(const std::string& message) = 0;
+};
+
+class Application {
+public:
+    explicit Application(Host& host);
+    ~Application();
+
+    static Integer major();
+    static Integer minor();
+    static Integer revision();
+
+    Host& host() const { return host_; }
+
+    // The default instance of a window, created on first use; it outlives unloading.
+    template <class F>
+    F& defaultInstance()
+    {
+        auto& slot = instances_[std::type_index(typeid(F))];
+        if (!slot)
+            slot = std::make_unique<F>(*this);
+        return static_cast<F&>(*slot);
+    }
+
+    // The edge every user event passes: it runs the event unless the program
+    // has ended, and takes whatever no handler took.
+    void dispatch(const std::function<void()>& event);
+
+    [[noreturn]] void end(); // stops the program: no further step or handler runs
+    bool ended() const { return ended_; }
+
+    Form* activeForm() const { return active_; }
+    void activate(Form& form); // raises Deactivate on the window that was active
+
+    // How deep Change handlers are nested right now, and the deepest seen.
+    int changeDepth() const { return changeDepth_; }
+    int maxChangeDepth() const { return maxChangeDepth_; }
+
+private:
+    friend class TextBox;
+    friend class Form;
+    void formGone(Form& form);
+
+    Host& host_;
+    std::unordered_map<std::type_index, std::unique_ptr<Form>> instances_;
+    std::vector<Form*> forms_;
+    Form* active_ = nullptr;
+    bool ended_ = false;
+    int dispatchDepth_ = 0;
+    int changeDepth_ = 0;
+    int maxChangeDepth_ = 0;
+};
+
+} // namespace rt

@@ -1,0 +1,201 @@
+#include "fieldedit.h"
+
+#include "qthost.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+namespace rtqt {
+namespace {
+
+bool isNavigation(int key)
+{
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+FieldEdit::FieldEdit(rt::TextBox& model, QWidget* parent) : QLineEdit(parent), model_(model)
+{
+    setAcceptDrops(false);
+    setDragEnabled(false);
+    setAccessibleName(QString::fromStdString(model.accessibleName()));
+    if (const rt::Rgb* c = model.backColor()) {
+        QPalette p = palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            p.setColor(group, QPalette::Base, QColor(c->r, c->g, c->b));
+        // A coloured status line stays legible while disabled.
+        p.setColor(QPalette::Disabled, QPalette::Text, p.color(QPalette::Active, QPalette::Text));
+        setPalette(p);
+    }
+    connect(this, &QLineEdit::selectionChanged, this, [this] { mirrorSelection(); });
+    connect(this, &QLineEdit::cursorPositionChanged, this, [this] { mirrorSelection(); });
+    model_.setView(this);
+    modelChanged();
+}
+
+FieldEdit::~FieldEdit() = default;
+
+void FieldEdit::modelChanged()
+{
+    syncing_ = true;
+    const QString shown = toDisplay(model_.text());
+    if (text() != shown)
+        setText(shown);
+    const int start = model_.selStart();
+    const int length = model_.selLength();
+    const int shownStart = hasSelectedText() ? selectionStart() : cursorPosition();
+    // Leave a matching selection alone, so a backward selection keeps its anchor.
+    if (shownStart != start || static_cast<int>(selectedText().size()) != length) {
+        if (length > 0)
+            setSelection(start, length);
+        else
+            setCursorPosition(start);
+    }
+    setEnabled(model_.enabled());
+    syncing_ = false;
+}
+
+void FieldEdit::mirrorSelection()
+{
+    if (syncing_)
+        return;
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    model_.select(start, static_cast<int>(selectedText().size()));
+}
+
+void FieldEdit::typeText(const QString& text)
+{
+    for (const char32_t ch : text.toUcs4())
+        model_.typeKey(keyCode(ch));
+}
+
+void FieldEdit::copyToClipboard()
+{
+    if (model_.selLength() > 0)
+        QApplication::clipboard()->setText(toUnicode(model_.copy()));
+}
+
+void FieldEdit::cutToClipboard()
+{
+    const rt::Text removed = model_.cut();
+    if (!removed.empty())
+        QApplication::clipboard()->setText(toUnicode(removed));
+}
+
+void FieldEdit::pasteFrom(bool selectionClipboard)
+{
+    const auto mode = selectionClipboard ? QClipboard::Selection : QClipboard::Clipboard;
+    model_.paste(fromUnicode(QApplication::clipboard()->text(mode)));
+}
+
+void FieldEdit::keyPressEvent(QKeyEvent* event)
+{
+    event->accept();
+    if (event->matches(QKeySequence::Paste)) {
+        pasteFrom(false);
+    } else if (event->matches(QKeySequence::Cut)) {
+        cutToClipboard();
+    } else if (event->matches(QKeySequence::Copy)) {
+        copyToClipboard();
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        model_.select(0, static_cast<rt::Long>(model_.text().size()));
+    } else if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        // Left out: an undo would edit the text around the model.
+    } else if (isNavigation(event->key())) {
+        QLineEdit::keyPressEvent(event);
+    } else {
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        const bool command = (mods & (Qt::ControlModifier | Qt::MetaModifier)) &&
+                             !(mods & Qt::AltModifier);
+        switch (event->key()) {
+        case Qt::Key_Backspace:
+            if (!command)
+                model_.typeKey(8);
+            break;
+        case Qt::Key_Delete:
+            if (!command)
+                model_.pressDelete();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            model_.typeKey(13);
+            break;
+        case Qt::Key_Escape:
+            model_.typeKey(27);
+            break;
+        default: {
+            const QString text = event->text();
+            const bool control = !text.isEmpty() && text.at(0).unicode() < 0x20;
+            if (text.isEmpty() || (command && !control))
+                event->ignore();
+            else
+                typeText(text);
+        }
+        }
+    }
+}
+
+void FieldEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Pre-edit text is not shown in the field; only what the input method commits counts.
+    if (!event->commitString().isEmpty())
+        typeText(event->commitString());
+    event->accept();
+}
+
+void FieldEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    const bool selected = model_.selLength() > 0;
+    const bool editable = model_.enabled();
+    menu.addAction(tr("Cu&t"), this, [this] { cutToClipboard(); })
+        ->setEnabled(selected && editable);
+    menu.addAction(tr("&Copy"), this, [this] { copyToClipboard(); })->setEnabled(selected);
+    menu.addAction(tr("&Paste"), this, [this] { pasteFrom(false); })
+        ->setEnabled(editable && !QApplication::clipboard()->text().isEmpty());
+    menu.addAction(tr("Delete"), this, [this] { model_.pressDelete(); })
+        ->setEnabled(selected && editable);
+    menu.addSeparator();
+    menu.addAction(tr("Select All"), this, [this] {
+            model_.select(0, static_cast<rt::Long>(model_.text().size()));
+        })->setEnabled(!model_.text().empty());
+    menu.exec(event->globalPos());
+}
+
+void FieldEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The middle button pastes the X11 selection: through the model, like any paste.
+    if (event->button() == Qt::MiddleButton) {
+        if (QApplication::clipboard()->supportsSelection())
+            pasteFrom(true);
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void FieldEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    model_.form().setFocus(model_);
+}
+
+} // namespace rtqt

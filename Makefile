@@ -27,6 +27,9 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
 screenshot: build
 	@scripts/screenshot $(BUILD) docs/numberwell.png
 

@@ -1,4 +1,7 @@
 #include "frmMain.h"
 #include "qthost.h"
 
-int main(int argc, char** argv) { return rtqt::run<frmMain>(argc, argv); }
+int main(int argc, char** argv)
+{
+    return rtqt::run<frmMain>(argc, argv);
+}

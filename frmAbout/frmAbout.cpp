@@ -4,7 +4,8 @@ frmAbout::frmAbout(rt::Application& app)
     : rt::Form(app, "frmAbout", "About Numberwell", 2745, 2625, kProgramIcon),
       cmdOK(*this, "cmdOK", nullptr, {120, 2160, 2535, 375}, 2, "OK"),
       Label3(*this, "Label3", {1080, 1680, 495, 255}, 3, "version", {"sans-serif", 8.25, true}),
-      Label2(*this, "Label2", {480, 1320, 1815, 255}, 1, "by Quennick", {"sans-serif", 9.75, false}),
+      Label2(*this, "Label2", {480, 1320, 1815, 255}, 1, "by Quennick",
+             {"sans-serif", 9.75, false}),
       Label1(*this, "Label1", {600, 960, 1455, 375}, 0, "Numberwell", {"sans-serif", 12, true}),
       Image1(*this, "Image1", {1080, 240, 480, 480}, kProgramIcon)
 {
@@ -22,6 +23,12 @@ void frmAbout::Form_Load()
     Label3.setCaption(version);
 }
 
-void frmAbout::Form_Deactivate() { unload(); }
+void frmAbout::Form_Deactivate()
+{
+    unload();
+}
 
-void frmAbout::cmdOK_Click() { unload(); }
+void frmAbout::cmdOK_Click()
+{
+    unload();
+}

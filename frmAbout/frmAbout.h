@@ -5,8 +5,9 @@
 
 #include "forms.h"
 
-class frmAbout : public rt::Form {
-public:
+class frmAbout : public rt::Form
+{
+  public:
     explicit frmAbout(rt::Application& app);
 
     // Controls, in creation order.

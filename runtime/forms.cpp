@@ -24,7 +24,10 @@ void Control::changed() const
         view_->modelChanged();
 }
 
-Application& Control::app() const { return form_.app(); }
+Application& Control::app() const
+{
+    return form_.app();
+}
 
 // ---- TextBox
 
@@ -57,7 +60,10 @@ void TextBox::setSelLength(Long length)
     changed();
 }
 
-Text TextBox::selText() const { return text_.substr(selStart_, selLength_); }
+Text TextBox::selText() const
+{
+    return text_.substr(selStart_, selLength_);
+}
 
 void TextBox::setEnabled(bool enabled)
 {
@@ -68,7 +74,8 @@ void TextBox::setEnabled(bool enabled)
 void TextBox::raiseChange()
 {
     Application& a = app();
-    struct Depth {
+    struct Depth
+    {
         Application& a;
         explicit Depth(Application& app) : a(app)
         {
@@ -222,7 +229,10 @@ void Timer::setEnabled(bool enabled)
     app().host().timerChanged(*this);
 }
 
-bool Timer::running() const { return enabled_ && interval_ > 0 && form().loaded(); }
+bool Timer::running() const
+{
+    return enabled_ && interval_ > 0 && form().loaded();
+}
 
 void Timer::tick()
 {
@@ -242,7 +252,10 @@ Form::Form(Application& app, std::string name, Text caption, int clientWidth, in
     app.forms_.push_back(this);
 }
 
-Form::~Form() { app_.formGone(*this); }
+Form::~Form()
+{
+    app_.formGone(*this);
+}
 
 std::vector<Control*> Form::tabOrder() const
 {
@@ -250,8 +263,9 @@ std::vector<Control*> Form::tabOrder() const
     for (Control* c : controls_)
         if (c->canFocus())
             order.push_back(c);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const Control* a, const Control* b) { return a->tabIndex() < b->tabIndex(); });
+    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+        return a->tabIndex() < b->tabIndex();
+    });
     return order;
 }
 
@@ -320,9 +334,18 @@ Application::~Application()
     instances_.clear();
 }
 
-Integer Application::major() { return NW_VERSION_MAJOR; }
-Integer Application::minor() { return NW_VERSION_MINOR; }
-Integer Application::revision() { return NW_VERSION_PATCH; }
+Integer Application::major()
+{
+    return NW_VERSION_MAJOR;
+}
+Integer Application::minor()
+{
+    return NW_VERSION_MINOR;
+}
+Integer Application::revision()
+{
+    return NW_VERSION_PATCH;
+}
 
 void Application::dispatch(const std::function<void()>& event)
 {
@@ -334,7 +357,8 @@ void Application::dispatch(const std::function<void()>& event)
         event();
         return;
     }
-    struct Depth {
+    struct Depth
+    {
         int& d;
         explicit Depth(int& depth) : d(++depth) {}
         ~Depth() { --d; }
@@ -355,7 +379,10 @@ void Application::dispatch(const std::function<void()>& event)
     }
 }
 
-void Application::end() { throw EndRequest{}; }
+void Application::end()
+{
+    throw EndRequest{};
+}
 
 void Application::activate(Form& form)
 {

@@ -11,8 +11,9 @@
 
 namespace rt {
 
-class HeadlessHost : public Host {
-public:
+class HeadlessHost : public Host
+{
+  public:
     void formLoaded(Form&) override {}
     void formShown(Form& form) override;
     void formUnloaded(Form& form) override;
@@ -31,7 +32,7 @@ public:
     bool quitRequested() const { return quitRequested_; }
     const std::vector<std::string>& errors() const { return errors_; }
 
-private:
+  private:
     long long now_ = 0;
     std::map<Timer*, long long> due_;
     std::set<const Form*> visible_;

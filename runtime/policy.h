@@ -10,8 +10,7 @@
 namespace rt {
 
 // resume-next: a failing step is abandoned and the procedure goes on.
-template <class Step>
-void resumeNext(Step&& step)
+template <class Step> void resumeNext(Step&& step)
 {
     try {
         std::forward<Step>(step)();
@@ -20,8 +19,7 @@ void resumeNext(Step&& step)
 }
 
 // resume-next for a test: one whose evaluation fails counts as passed.
-template <class Test>
-bool resumeTest(Test&& test)
+template <class Test> bool resumeTest(Test&& test)
 {
     try {
         return std::forward<Test>(test)();
@@ -31,8 +29,7 @@ bool resumeTest(Test&& test)
 }
 
 // go-to-handler: a failure abandons the remaining steps and runs the error block.
-template <class Body, class OnError>
-void goToHandler(Body&& body, OnError&& onError)
+template <class Body, class OnError> void goToHandler(Body&& body, OnError&& onError)
 {
     try {
         std::forward<Body>(body)();
@@ -42,8 +39,7 @@ void goToHandler(Body&& body, OnError&& onError)
 }
 
 // go-to-handler with an empty error block.
-template <class Body>
-void goToHandler(Body&& body)
+template <class Body> void goToHandler(Body&& body)
 {
     goToHandler(std::forward<Body>(body), [](const Error&) {});
 }

@@ -123,8 +123,8 @@ void FieldEdit::keyPressEvent(QKeyEvent* event)
         QLineEdit::keyPressEvent(event);
     } else {
         const Qt::KeyboardModifiers mods = event->modifiers();
-        const bool command = (mods & (Qt::ControlModifier | Qt::MetaModifier)) &&
-                             !(mods & Qt::AltModifier);
+        const bool command =
+            (mods & (Qt::ControlModifier | Qt::MetaModifier)) && !(mods & Qt::AltModifier);
         switch (event->key()) {
         case Qt::Key_Backspace:
             if (!command)
@@ -174,9 +174,9 @@ void FieldEdit::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(tr("Delete"), this, [this] { model_.pressDelete(); })
         ->setEnabled(selected && editable);
     menu.addSeparator();
-    menu.addAction(tr("Select All"), this, [this] {
-            model_.select(0, static_cast<rt::Long>(model_.text().size()));
-        })->setEnabled(!model_.text().empty());
+    menu.addAction(tr("Select All"), this,
+                   [this] { model_.select(0, static_cast<rt::Long>(model_.text().size())); })
+        ->setEnabled(!model_.text().empty());
     menu.exec(event->globalPos());
 }
 

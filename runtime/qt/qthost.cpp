@@ -26,8 +26,8 @@ QString toDisplay(const rt::Text& text)
 {
     QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
     for (std::size_t i = 0; i < text.size(); ++i)
-        out[static_cast<qsizetype>(i)] =
-            QChar(static_cast<char16_t>(rt::codepage::displayForm(static_cast<unsigned char>(text[i]))));
+        out[static_cast<qsizetype>(i)] = QChar(
+            static_cast<char16_t>(rt::codepage::displayForm(static_cast<unsigned char>(text[i]))));
     return out;
 }
 
@@ -35,8 +35,8 @@ QString toUnicode(const rt::Text& text)
 {
     QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
     for (std::size_t i = 0; i < text.size(); ++i)
-        out[static_cast<qsizetype>(i)] =
-            QChar(static_cast<char16_t>(rt::codepage::toUnicode(static_cast<unsigned char>(text[i]))));
+        out[static_cast<qsizetype>(i)] = QChar(
+            static_cast<char16_t>(rt::codepage::toUnicode(static_cast<unsigned char>(text[i]))));
     return out;
 }
 
@@ -49,9 +49,15 @@ rt::Text fromUnicode(const QString& text)
     return out;
 }
 
-rt::Integer keyCode(char32_t ch) { return rt::codepage::fromUnicode(ch).value_or('?'); }
+rt::Integer keyCode(char32_t ch)
+{
+    return rt::codepage::fromUnicode(ch).value_or('?');
+}
 
-int toPixels(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+int toPixels(int twips)
+{
+    return static_cast<int>(std::lround(twips / 15.0));
+}
 
 // ---- Windows
 
@@ -75,8 +81,9 @@ QFont fontFor(const rt::Font& f)
     return font;
 }
 
-class LabelView : public QLabel, public rt::ControlView {
-public:
+class LabelView : public QLabel, public rt::ControlView
+{
+  public:
     LabelView(rt::Label& model, QWidget* parent) : QLabel(parent), model_(model)
     {
         setTextFormat(Qt::PlainText);
@@ -87,16 +94,17 @@ public:
     }
     void modelChanged() override { setText(toUnicode(model_.caption())); }
 
-private:
+  private:
     rt::Label& model_;
 };
 
 // The top-level widget of a window: reports activation and closing to the model.
-class FormWindow : public QWidget {
-public:
+class FormWindow : public QWidget
+{
+  public:
     explicit FormWindow(rt::Form& form) : form_(form) {}
 
-protected:
+  protected:
     void changeEvent(QEvent* event) override
     {
         QWidget::changeEvent(event);
@@ -110,20 +118,27 @@ protected:
         form_.app().dispatch([this] { form_.unload(); });
     }
 
-private:
+  private:
     rt::Form& form_;
 };
 
 } // namespace
 
-struct QtHost::Window {
+struct QtHost::Window
+{
     QWidget* top = nullptr;
     std::map<const rt::Control*, QWidget*> widgets;
 };
 
-QtHost::QtHost() { QApplication::setQuitOnLastWindowClosed(false); }
+QtHost::QtHost()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+}
 
-QtHost::~QtHost() { closeAll(); }
+QtHost::~QtHost()
+{
+    closeAll();
+}
 
 // Widgets never outlive their link to the model: it is cut before they go.
 static void detachViews(const rt::Form& form)
@@ -182,7 +197,8 @@ void QtHost::formLoaded(rt::Form& form)
         }
         case rt::Control::Kind::Image: {
             auto* picture = new QLabel(parent);
-            picture->setPixmap(QPixmap(QString::fromStdString(static_cast<rt::Image&>(*c).picture())));
+            picture->setPixmap(
+                QPixmap(QString::fromStdString(static_cast<rt::Image&>(*c).picture())));
             picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             w = picture;
             break;
@@ -258,7 +274,10 @@ void QtHost::timerChanged(rt::Timer& timer)
         it->second->stop();
 }
 
-void QtHost::quit() { QCoreApplication::exit(exitCode_); }
+void QtHost::quit()
+{
+    QCoreApplication::exit(exitCode_);
+}
 
 void QtHost::reportError(const std::string& message)
 {
@@ -289,15 +308,16 @@ QWidget* QtHost::widget(const rt::Control& control) const
 namespace {
 
 // Calls back once the watched widget has been painted for the first time.
-class FirstFrameWatch : public QObject {
-public:
+class FirstFrameWatch : public QObject
+{
+  public:
     FirstFrameWatch(QWidget* target, std::function<void(QWidget*)> done)
         : target_(target), done_(std::move(done))
     {
         target_->installEventFilter(this);
     }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched == target_ && event->type() == QEvent::Paint && done_) {
@@ -308,7 +328,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     QWidget* target_;
     std::function<void(QWidget*)> done_;
 };
@@ -334,9 +354,8 @@ int runWith(int argc, char** argv, const std::function<rt::Form&(rt::Application
     }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Numberwell"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2")
-                                            .arg(rt::Application::major())
-                                            .arg(rt::Application::minor()));
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2").arg(rt::Application::major()).arg(rt::Application::minor()));
     QApplication::setDesktopFileName(QStringLiteral("numberwell"));
 
     QtHost host;

@@ -17,16 +17,17 @@ class QWidget;
 namespace rtqt {
 
 // Field text (windows-1252 bytes) to what a widget shows, and back.
-QString toDisplay(const rt::Text& text);     // with control pictures
-QString toUnicode(const rt::Text& text);     // the real characters, for the clipboard
-rt::Text fromUnicode(const QString& text);   // unmappable characters become "?"
-rt::Integer keyCode(char32_t ch);            // a typed character's code
+QString toDisplay(const rt::Text& text);   // with control pictures
+QString toUnicode(const rt::Text& text);   // the real characters, for the clipboard
+rt::Text fromUnicode(const QString& text); // unmappable characters become "?"
+rt::Integer keyCode(char32_t ch);          // a typed character's code
 
 // Pixels at 96 dpi for a length in twips; Qt scales them for high-DPI screens.
 int toPixels(int twips);
 
-class QtHost : public rt::Host {
-public:
+class QtHost : public rt::Host
+{
+  public:
     QtHost();
     ~QtHost() override;
 
@@ -47,7 +48,7 @@ public:
 
     int exitCode() const { return exitCode_; }
 
-private:
+  private:
     struct Window;
     std::map<const rt::Form*, std::unique_ptr<Window>> windows_;
     std::map<rt::Timer*, QTimer*> timers_;
@@ -56,14 +57,12 @@ private:
 
 // Runs the program with F as its start-up window. Returns the exit code.
 // `firstFrame`, when set, is called once the start-up window has been painted.
-template <class F>
-int run(int argc, char** argv, std::function<void(QWidget*)> firstFrame = {});
+template <class F> int run(int argc, char** argv, std::function<void(QWidget*)> firstFrame = {});
 
 int runWith(int argc, char** argv, const std::function<rt::Form&(rt::Application&)>& startup,
             const std::function<void(QWidget*)>& firstFrame);
 
-template <class F>
-int run(int argc, char** argv, std::function<void(QWidget*)> firstFrame)
+template <class F> int run(int argc, char** argv, std::function<void(QWidget*)> firstFrame)
 {
     return runWith(
         argc, argv, [](rt::Application& app) -> rt::Form& { return app.defaultInstance<F>(); },

@@ -49,6 +49,21 @@ rc)
     [ "$(wc -c <"$tmp/numberwell.res")" -gt 766 ] || fail "resource lacks the icon"
   fi
   ;;
+deb)
+  cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp" >/dev/null
+  deb=$(ls "$tmp"/numberwell_*.deb)
+  for field in "Package: numberwell" "Version: 2.19.0.0" "Section: utils" \
+               "Maintainer: Numberwell developers <dev@numberwell.invalid>"; do
+    dpkg-deb -f "$deb" "${field%%:*}" | grep -qxF "${field#*: }" || fail "deb lacks '$field'"
+  done
+  dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || fail "deb does not depend on Qt Widgets"
+  dpkg-deb -c "$deb" | awk '{print $6}' >"$tmp/list"
+  for f in ./usr/bin/numberwell "./usr/share/applications/$id.desktop" \
+           "./usr/share/metainfo/$id.metainfo.xml" \
+           ./usr/share/icons/hicolor/32x32/apps/numberwell.png; do
+    grep -qxF "$f" "$tmp/list" || fail "deb lacks $f"
+  done
+  ;;
 icons-current)
   "$src/scripts/make-icon" --check
   ;;

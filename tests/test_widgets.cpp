@@ -1,0 +1,171 @@
+// The real widgets under the offscreen platform: layout, focus, what a screen
+// reader is told, and input arriving as Qt key events.
+#include "frmAbout.h"
+#include "frmMain.h"
+#include "qthost.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QApplication& qapp()
+{
+    static int argc = 1;
+    static char name[] = "test_widgets";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+class Widgets : public ::testing::Test
+{
+  protected:
+    Widgets() { qapp(); }
+    ~Widgets() override { host.closeAll(); }
+
+    rtqt::QtHost host;
+    rt::Application app{host};
+    frmMain& f = app.defaultInstance<frmMain>();
+
+    void SetUp() override
+    {
+        app.dispatch([&] { f.show(); });
+    }
+
+    template <class W = QWidget> W* w(const rt::Control& c)
+    {
+        return qobject_cast<W*>(host.widget(c));
+    }
+    QLineEdit* edit(const rt::TextBox& t) { return w<QLineEdit>(t); }
+};
+
+TEST_F(Widgets, LayoutInPixelsAt96Dpi)
+{
+    QWidget* top = host.window(f);
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->windowTitle(), "Numberwell");
+    EXPECT_EQ(top->size(), QSize(422, 143));
+    const std::pair<const rt::Control*, QRect> rows[] = {
+        {&f.cmdAbout, {368, 112, 49, 25}}, {&f.txtInfo, {8, 112, 353, 25}},
+        {&f.fraascii, {216, 0, 201, 49}},  {&f.frahex, {8, 56, 201, 49}},
+        {&f.frabin, {216, 56, 201, 49}},   {&f.fraden, {8, 0, 201, 49}},
+        {&f.txtDen, {8, 16, 185, 25}},     {&f.txtBin, {8, 16, 185, 25}},
+    };
+    for (const auto& [control, rect] : rows)
+        EXPECT_EQ(host.widget(*control)->geometry(), rect) << control->name();
+    EXPECT_EQ(host.widget(f.txtBin)->parentWidget(), host.widget(f.frabin));
+}
+
+TEST_F(Widgets, CaptionsAndAccessibleNames)
+{
+    EXPECT_EQ(w<QGroupBox>(f.fraden)->title(), "Denary");
+    EXPECT_EQ(w<QGroupBox>(f.fraascii)->title(), "Ascii");
+    EXPECT_EQ(w<QGroupBox>(f.frahex)->title(), "Hex");
+    EXPECT_EQ(w<QGroupBox>(f.frabin)->title(), "Binary");
+    EXPECT_EQ(w<QPushButton>(f.cmdAbout)->text(), "About");
+    EXPECT_EQ(edit(f.txtDen)->accessibleName(), "Denary");
+    EXPECT_EQ(edit(f.txtASCII)->accessibleName(), "Ascii");
+    EXPECT_EQ(edit(f.txtHex)->accessibleName(), "Hex");
+    EXPECT_EQ(edit(f.txtBin)->accessibleName(), "Binary");
+    EXPECT_EQ(edit(f.txtInfo)->accessibleName(), "Status");
+    EXPECT_EQ(edit(f.txtInfo)->text(), "Welcome!");
+    EXPECT_FALSE(edit(f.txtInfo)->isEnabled());
+    EXPECT_EQ(edit(f.txtInfo)->palette().color(QPalette::Disabled, QPalette::Base),
+              QColor(192, 255, 192));
+}
+
+TEST_F(Widgets, FocusStartsInDenaryAndTabsInOrder)
+{
+    QWidget* start = edit(f.txtDen);
+    EXPECT_EQ(host.window(f)->focusWidget(), start);
+    QStringList order;
+    for (QWidget* n = start->nextInFocusChain(); n != start; n = n->nextInFocusChain())
+        if (n->focusPolicy() & Qt::TabFocus && n->isEnabled())
+            order << n->objectName();
+    EXPECT_EQ(order, QStringList({"txtHex", "txtASCII", "txtBin", "cmdAbout"}));
+}
+
+TEST_F(Widgets, KeyEventsDriveTheModel)
+{
+    QTest::keyClicks(edit(f.txtDen), "65x");
+    EXPECT_EQ(f.txtDen.text(), "65");
+    EXPECT_EQ(edit(f.txtASCII)->text(), "A");
+    EXPECT_EQ(edit(f.txtHex)->selectedText(), "41");
+    EXPECT_EQ(edit(f.txtBin)->text(), "01000001");
+    QTest::keyClick(edit(f.txtBin), Qt::Key_Backspace);
+    for (const rt::TextBox* t : {&f.txtDen, &f.txtHex, &f.txtBin, &f.txtASCII})
+        EXPECT_EQ(edit(*t)->text(), "") << t->name();
+    QTest::keyClicks(edit(f.txtHex), "4a");
+    EXPECT_EQ(edit(f.txtASCII)->text(), "J");
+    QTest::keyClick(edit(f.txtHex), Qt::Key_Z, Qt::ControlModifier); // no undo around the model
+    EXPECT_EQ(edit(f.txtHex)->text(), "4a");
+}
+
+TEST_F(Widgets, InvisibleCharactersShowAsPicturesButCopyAsThemselves)
+{
+    QTest::keyClicks(edit(f.txtDen), "0");
+    EXPECT_EQ(f.txtASCII.text(), std::string(1, '\0'));
+    EXPECT_EQ(edit(f.txtASCII)->text(), QString(QChar(0x2400)));
+    QTest::keyClick(edit(f.txtASCII), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString(QChar(0)));
+}
+
+TEST_F(Widgets, PasteAndInputMethodGoThroughTheCodePage)
+{
+    const std::pair<QString, const char*> rows[] = {
+        {QString(QChar(0x20AC)), "128"}, // euro sign
+        {QString(QChar(0x4E2D)), "63"},  // not in the code page: "?"
+        {QStringLiteral("xyz"), "120"},  // cut to the field's one character
+    };
+    for (const auto& [clip, den] : rows) {
+        QTest::keyClick(edit(f.txtASCII), Qt::Key_Backspace);
+        QApplication::clipboard()->setText(clip);
+        QTest::keyClick(edit(f.txtASCII), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(f.txtDen.text(), den) << clip.toStdString();
+    }
+    QInputMethodEvent commit;
+    commit.setCommitString(QString(QChar(0xE9)));
+    QApplication::sendEvent(edit(f.txtASCII), &commit);
+    EXPECT_EQ(f.txtDen.text(), "233");
+}
+
+TEST_F(Widgets, EscapeOnAnEmptyFieldEndsTheProgram)
+{
+    QTest::keyClick(edit(f.txtHex), Qt::Key_Escape);
+    EXPECT_TRUE(app.ended());
+}
+
+TEST_F(Widgets, AboutWindowOpensFilledAndOnlyOkClosesIt)
+{
+    QTest::keyClicks(edit(f.txtDen), "65");
+    QTest::mouseClick(w(f.cmdAbout), Qt::LeftButton);
+    auto& about = app.defaultInstance<frmAbout>();
+    QWidget* top = host.window(about);
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->windowTitle(), "About Numberwell");
+    EXPECT_EQ(top->size(), QSize(183, 175));
+    EXPECT_EQ(w<QLabel>(about.Label3)->text(), "v2.19");
+    EXPECT_TRUE(w<QLabel>(about.Label3)->font().bold());
+    EXPECT_DOUBLE_EQ(w<QLabel>(about.Label2)->font().pointSizeF(), 9.75);
+    EXPECT_EQ(w<QLabel>(about.Image1)->pixmap().size(), QSize(32, 32));
+    EXPECT_EQ(top->focusWidget(), w(about.cmdOK));
+
+    QTest::keyClick(w(about.cmdOK), Qt::Key_Escape);
+    EXPECT_TRUE(about.loaded());
+    QTest::keyClick(w(about.cmdOK), Qt::Key_Return);
+    EXPECT_FALSE(about.loaded());
+    EXPECT_EQ(host.window(about), nullptr);
+    EXPECT_EQ(f.txtDen.text(), "65");
+    EXPECT_TRUE(host.window(f)->isEnabled());
+}
+
+} // namespace

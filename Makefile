@@ -18,10 +18,9 @@ configure: deps
 build: configure
 	@$(CMAKE) --build $(BUILD) -j $(JOBS)
 
+# Checked when the recipe runs, after the build: one line, and a non-zero exit.
 run: build
-	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
-	  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): run 'xvfb-run make run', or start it from a desktop session."; \
-	  exit 2; fi
+	$(if $(DISPLAY)$(WAYLAND_DISPLAY)$(QT_QPA_PLATFORM),,$(error No display: DISPLAY and WAYLAND_DISPLAY are unset. Start it from a desktop session, or headless as: xvfb-run make run))
 	@$(BUILD)/app/numberwell
 
 test: build

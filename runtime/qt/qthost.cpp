@@ -236,8 +236,9 @@ void QtHost::formShown(rt::Form& form)
         top->show();
         if (rt::Control* focus = form.focused())
             widget(*focus)->setFocus();
+    } else {
+        top->raise();
     }
-    top->raise();
     top->activateWindow();
 }
 

@@ -17,19 +17,9 @@
 
 namespace {
 
-QApplication& qapp()
-{
-    static int argc = 1;
-    static char name[] = "test_widgets";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 class Widgets : public ::testing::Test
 {
   protected:
-    Widgets() { qapp(); }
     ~Widgets() override { host.closeAll(); }
 
     rtqt::QtHost host;
@@ -169,3 +159,13 @@ TEST_F(Widgets, AboutWindowOpensFilledAndOnlyOkClosesIt)
 }
 
 } // namespace
+
+int main(int argc, char** argv)
+{
+    // Test discovery runs this too, without the test's environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -314,17 +314,6 @@ TEST_F(Window, EveryValueThroughEveryFieldAgrees)
     EXPECT_EQ(f.txtInfo.text(), "Welcome!");
 }
 
-TEST_F(Window, TypedFieldKeepsCaretOthersAreSelected)
-{
-    rt::typeKeys(f.txtDen, "65");
-    EXPECT_EQ(f.txtDen.selStart(), 2);
-    EXPECT_EQ(f.txtDen.selLength(), 0);
-    for (rt::TextBox* t : {&f.txtHex, &f.txtBin, &f.txtASCII}) {
-        EXPECT_EQ(t->selStart(), 0) << t->name();
-        EXPECT_EQ(t->selLength(), static_cast<rt::Long>(t->text().size())) << t->name();
-    }
-}
-
 // ---- ClearFields
 
 TEST_F(Window, ClearFieldsNeedsTwoCallsWhileDenaryHoldsAValue)
@@ -371,14 +360,6 @@ TEST_F(Window, MessageStaysAFullPeriodThenTimerStops)
     EXPECT_FALSE(f.tmrEmptyFields.enabled());
 }
 
-TEST_F(Window, StatusLineTakesNoFocusAndNoTyping)
-{
-    EXPECT_FALSE(f.txtInfo.canFocus());
-    rt::typeKeys(f.txtInfo, "x");
-    f.txtInfo.paste("y");
-    EXPECT_EQ(f.txtInfo.text(), "Welcome!");
-}
-
 // ---- End
 
 TEST_F(Window, EndStopsEverythingThatFollows)
@@ -396,16 +377,13 @@ TEST_F(Window, EndStopsEverythingThatFollows)
 
 // ---- About window
 
-TEST_F(Window, AboutOpensFilledAndLeavesTheConverterAlone)
+TEST_F(Window, AboutOpensAndClosesLeavingTheConverterAlone)
 {
     rt::typeKeys(f.txtDen, "65");
     f.cmdAbout.click();
     auto& about = app.defaultInstance<frmAbout>();
     ASSERT_TRUE(about.loaded());
-    EXPECT_EQ(about.Label3.caption(), "v2.19");
     EXPECT_EQ(app.activeForm(), &about);
-    EXPECT_EQ(about.focused(), &about.cmdOK);
-
     about.cmdOK.click();
     EXPECT_FALSE(about.loaded());
     EXPECT_FALSE(host.visible(about));

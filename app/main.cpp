@@ -1,7 +1,4 @@
 #include "frmMain.h"
 #include "qthost.h"
 
-int main(int argc, char** argv)
-{
-    return rtqt::run<frmMain>(argc, argv);
-}
+int main(int argc, char** argv) { return rtqt::run<frmMain>(argc, argv); }

@@ -108,10 +108,7 @@ Text DenToAscii(Integer code)
     return result;
 }
 
-Integer AsciiToDen(const Text& text)
-{
-    return rt::Asc(text);
-}
+Integer AsciiToDen(const Text& text) { return rt::Asc(text); }
 
 Text DigitToHexLetter(const Text& text)
 {

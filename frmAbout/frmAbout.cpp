@@ -23,12 +23,6 @@ void frmAbout::Form_Load()
     Label3.setCaption(version);
 }
 
-void frmAbout::Form_Deactivate()
-{
-    unload();
-}
+void frmAbout::Form_Deactivate() { unload(); }
 
-void frmAbout::cmdOK_Click()
-{
-    unload();
-}
+void frmAbout::cmdOK_Click() { unload(); }

@@ -5,9 +5,8 @@
 
 #include "forms.h"
 
-class frmAbout : public rt::Form
-{
-  public:
+class frmAbout : public rt::Form {
+public:
     explicit frmAbout(rt::Application& app);
 
     // Controls, in creation order.

@@ -111,10 +111,7 @@ void frmMain::emptyAllFields()
     resumeNext([&] { txtASCII.setText(""); });
 }
 
-void frmMain::cmdAbout_Click()
-{
-    app().defaultInstance<frmAbout>().show();
-}
+void frmMain::cmdAbout_Click() { app().defaultInstance<frmAbout>().show(); }
 
 // ---- Decimal field
 

@@ -7,9 +7,8 @@
 
 #include "forms.h"
 
-class frmMain : public rt::Form
-{
-  public:
+class frmMain : public rt::Form {
+public:
     explicit frmMain(rt::Application& app);
 
     // Controls, in creation order.
@@ -45,7 +44,7 @@ class frmMain : public rt::Form
     void txtHex_Change();
     void txtHex_KeyPress(rt::Integer& KeyAscii);
 
-  private:
+private:
     void showStatus(const rt::Text& message);
     void selectAllFields();
     bool denaryOutOfRange();

@@ -25,19 +25,10 @@ const char* describe(ErrorKind kind) noexcept
 
 namespace {
 
-[[noreturn]] void raise(ErrorKind kind)
-{
-    throw Error(kind);
-}
+[[noreturn]] void raise(ErrorKind kind) { throw Error(kind); }
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::size_t skipBlanks(std::string_view s, std::size_t i)
 {
@@ -47,8 +38,7 @@ std::size_t skipBlanks(std::string_view s, std::size_t i)
 }
 
 // The number-shaped span at the start of a text, leading blanks skipped.
-struct Scan
-{
+struct Scan {
     std::size_t begin = 0; // first character of the sign or mantissa
     std::size_t end = 0;   // one past the last character of the number
     bool negative = false;
@@ -180,26 +170,11 @@ Double ToDouble(std::string_view text)
     raise(ErrorKind::TypeMismatch);
 }
 
-Long ToLong(std::string_view text)
-{
-    return roundTo<Long>(ToDouble(text));
-}
-Integer ToInteger(std::string_view text)
-{
-    return roundTo<Integer>(ToDouble(text));
-}
-Long ToLong(Double value)
-{
-    return roundTo<Long>(value);
-}
-Integer ToInteger(Double value)
-{
-    return roundTo<Integer>(value);
-}
-Integer ToInteger(Long value)
-{
-    return checked<Integer>(value);
-}
+Long ToLong(std::string_view text) { return roundTo<Long>(ToDouble(text)); }
+Integer ToInteger(std::string_view text) { return roundTo<Integer>(ToDouble(text)); }
+Long ToLong(Double value) { return roundTo<Long>(value); }
+Integer ToInteger(Double value) { return roundTo<Integer>(value); }
+Integer ToInteger(Long value) { return checked<Integer>(value); }
 
 Double Val(std::string_view text)
 {
@@ -232,14 +207,8 @@ Text Chr(Long code)
     return Text(1, static_cast<char>(static_cast<unsigned char>(code)));
 }
 
-Text Str(Integer value)
-{
-    return std::to_string(value);
-}
-Text Str(Long value)
-{
-    return std::to_string(value);
-}
+Text Str(Integer value) { return std::to_string(value); }
+Text Str(Long value) { return std::to_string(value); }
 
 Text Str(Double value)
 {
@@ -272,35 +241,14 @@ Text Right(std::string_view text, Long count)
     return Text(text.substr(text.size() - n));
 }
 
-bool TextEquals(std::string_view a, std::string_view b)
-{
-    return a == b;
-}
+bool TextEquals(std::string_view a, std::string_view b) { return a == b; }
 
-Integer Add(Integer a, Integer b)
-{
-    return checked<Integer>(a + b);
-}
-Integer Sub(Integer a, Integer b)
-{
-    return checked<Integer>(a - b);
-}
-Integer Mul(Integer a, Integer b)
-{
-    return checked<Integer>(a * b);
-}
-Long Add(Long a, Long b)
-{
-    return checked<Long>(static_cast<long long>(a) + b);
-}
-Long Sub(Long a, Long b)
-{
-    return checked<Long>(static_cast<long long>(a) - b);
-}
-Long Mul(Long a, Long b)
-{
-    return checked<Long>(static_cast<long long>(a) * b);
-}
+Integer Add(Integer a, Integer b) { return checked<Integer>(a + b); }
+Integer Sub(Integer a, Integer b) { return checked<Integer>(a - b); }
+Integer Mul(Integer a, Integer b) { return checked<Integer>(a * b); }
+Long Add(Long a, Long b) { return checked<Long>(static_cast<long long>(a) + b); }
+Long Sub(Long a, Long b) { return checked<Long>(static_cast<long long>(a) - b); }
+Long Mul(Long a, Long b) { return checked<Long>(static_cast<long long>(a) * b); }
 
 Long IntDiv(Long a, Long b)
 {

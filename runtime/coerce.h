@@ -17,13 +17,12 @@ using Text = std::string; // windows-1252 bytes; NUL is an ordinary character
 
 enum class ErrorKind { TypeMismatch, Overflow, InvalidArgument };
 
-class Error : public std::runtime_error
-{
-  public:
+class Error : public std::runtime_error {
+public:
     explicit Error(ErrorKind kind);
     ErrorKind kind() const noexcept { return kind_; }
 
-  private:
+private:
     ErrorKind kind_;
 };
 

@@ -24,17 +24,13 @@ void Control::changed() const
         view_->modelChanged();
 }
 
-Application& Control::app() const
-{
-    return form_.app();
-}
+Application& Control::app() const { return form_.app(); }
 
 // ---- TextBox
 
 TextBox::TextBox(Form& form, std::string name, Control* container, Rect geometry, int tabIndex)
     : Control(form, std::move(name), container, geometry, tabIndex)
-{
-}
+{}
 
 void TextBox::setText(Text text)
 {
@@ -60,10 +56,7 @@ void TextBox::setSelLength(Long length)
     changed();
 }
 
-Text TextBox::selText() const
-{
-    return text_.substr(selStart_, selLength_);
-}
+Text TextBox::selText() const { return text_.substr(selStart_, selLength_); }
 
 void TextBox::setEnabled(bool enabled)
 {
@@ -74,8 +67,7 @@ void TextBox::setEnabled(bool enabled)
 void TextBox::raiseChange()
 {
     Application& a = app();
-    struct Depth
-    {
+    struct Depth {
         Application& a;
         explicit Depth(Application& app) : a(app)
         {
@@ -183,8 +175,7 @@ void TextBox::select(Long start, Long length)
 Label::Label(Form& form, std::string name, Rect geometry, int tabIndex, Text caption, Font font)
     : Control(form, std::move(name), nullptr, geometry, tabIndex), caption_(std::move(caption)),
       font_(std::move(font))
-{
-}
+{}
 
 void Label::setCaption(Text caption)
 {
@@ -195,8 +186,7 @@ void Label::setCaption(Text caption)
 CommandButton::CommandButton(Form& form, std::string name, Control* container, Rect geometry,
                              int tabIndex, Text caption)
     : Control(form, std::move(name), container, geometry, tabIndex), caption_(std::move(caption))
-{
-}
+{}
 
 void CommandButton::click()
 {
@@ -208,20 +198,17 @@ void CommandButton::click()
 
 Frame::Frame(Form& form, std::string name, Rect geometry, int tabIndex, Text caption)
     : Control(form, std::move(name), nullptr, geometry, tabIndex), caption_(std::move(caption))
-{
-}
+{}
 
 Image::Image(Form& form, std::string name, Rect geometry, std::string picture)
     : Control(form, std::move(name), nullptr, geometry, -1), picture_(std::move(picture))
-{
-}
+{}
 
 // ---- Timer
 
 Timer::Timer(Form& form, std::string name, int intervalMs, bool enabled)
     : Control(form, std::move(name), nullptr, {}, -1), interval_(intervalMs), enabled_(enabled)
-{
-}
+{}
 
 void Timer::setEnabled(bool enabled)
 {
@@ -229,10 +216,7 @@ void Timer::setEnabled(bool enabled)
     app().host().timerChanged(*this);
 }
 
-bool Timer::running() const
-{
-    return enabled_ && interval_ > 0 && form().loaded();
-}
+bool Timer::running() const { return enabled_ && interval_ > 0 && form().loaded(); }
 
 void Timer::tick()
 {
@@ -252,10 +236,7 @@ Form::Form(Application& app, std::string name, Text caption, int clientWidth, in
     app.forms_.push_back(this);
 }
 
-Form::~Form()
-{
-    app_.formGone(*this);
-}
+Form::~Form() { app_.formGone(*this); }
 
 std::vector<Control*> Form::tabOrder() const
 {
@@ -334,18 +315,9 @@ Application::~Application()
     instances_.clear();
 }
 
-Integer Application::major()
-{
-    return NW_VERSION_MAJOR;
-}
-Integer Application::minor()
-{
-    return NW_VERSION_MINOR;
-}
-Integer Application::revision()
-{
-    return NW_VERSION_PATCH;
-}
+Integer Application::major() { return NW_VERSION_MAJOR; }
+Integer Application::minor() { return NW_VERSION_MINOR; }
+Integer Application::revision() { return NW_VERSION_PATCH; }
 
 void Application::dispatch(const std::function<void()>& event)
 {
@@ -357,8 +329,7 @@ void Application::dispatch(const std::function<void()>& event)
         event();
         return;
     }
-    struct Depth
-    {
+    struct Depth {
         int& d;
         explicit Depth(int& depth) : d(++depth) {}
         ~Depth() { --d; }
@@ -379,10 +350,7 @@ void Application::dispatch(const std::function<void()>& event)
     }
 }
 
-void Application::end()
-{
-    throw EndRequest{};
-}
+void Application::end() { throw EndRequest{}; }
 
 void Application::activate(Form& form)
 {

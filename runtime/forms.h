@@ -23,41 +23,34 @@ class Timer;
 
 // Positions and sizes in twips (1440 to the inch), from the container's
 // top-left corner.
-struct Rect
-{
+struct Rect {
     int left = 0, top = 0, width = 0, height = 0;
 };
 
-struct Font
-{
+struct Font {
     std::string family; // empty: the toolkit's default font
     double pointSize = 0;
     bool bold = false;
 };
 
-struct Rgb
-{
+struct Rgb {
     unsigned char r = 0, g = 0, b = 0;
 };
 
 // Thrown by Application::end(). Deliberately not an rt::Error or a
 // std::exception, so that no error policy can swallow it.
-struct EndRequest
-{
-};
+struct EndRequest {};
 
 // What a toolkit binding shows of a control; told after every change of the
 // control's model so it can redraw from it.
-class ControlView
-{
-  public:
+class ControlView {
+public:
     virtual ~ControlView() = default;
     virtual void modelChanged() = 0;
 };
 
-class Control
-{
-  public:
+class Control {
+public:
     enum class Kind { TextBox, Label, CommandButton, Frame, Image, Timer };
 
     Control(const Control&) = delete;
@@ -75,12 +68,12 @@ class Control
 
     void setView(ControlView* view) { view_ = view; }
 
-  protected:
+protected:
     Control(Form& form, std::string name, Control* container, Rect geometry, int tabIndex);
     void changed() const;
     Application& app() const;
 
-  private:
+private:
     Form& form_;
     std::string name_;
     Control* container_;
@@ -89,9 +82,8 @@ class Control
     ControlView* view_ = nullptr;
 };
 
-class TextBox : public Control
-{
-  public:
+class TextBox : public Control {
+public:
     TextBox(Form& form, std::string name, Control* container, Rect geometry, int tabIndex);
 
     Kind kind() const override { return Kind::TextBox; }
@@ -127,7 +119,7 @@ class TextBox : public Control
     void paste(const Text& clip);
     void select(Long start, Long length); // mouse or arrow-key selection; raises nothing
 
-  private:
+private:
     void raiseChange();
     void replaceSelection(const Text& with); // then raises Change if the text changed
     void applyKey(Integer code);
@@ -141,23 +133,21 @@ class TextBox : public Control
     std::string accessibleName_;
 };
 
-class Label : public Control
-{
-  public:
+class Label : public Control {
+public:
     Label(Form& form, std::string name, Rect geometry, int tabIndex, Text caption, Font font);
     Kind kind() const override { return Kind::Label; }
     const Text& caption() const { return caption_; }
     void setCaption(Text caption);
     const Font& font() const { return font_; }
 
-  private:
+private:
     Text caption_;
     Font font_;
 };
 
-class CommandButton : public Control
-{
-  public:
+class CommandButton : public Control {
+public:
     CommandButton(Form& form, std::string name, Control* container, Rect geometry, int tabIndex,
                   Text caption);
     Kind kind() const override { return Kind::CommandButton; }
@@ -167,38 +157,35 @@ class CommandButton : public Control
     std::function<void()> onClick;
     void click(); // user input, through the dispatch edge
 
-  private:
+private:
     Text caption_;
 };
 
-class Frame : public Control
-{
-  public:
+class Frame : public Control {
+public:
     Frame(Form& form, std::string name, Rect geometry, int tabIndex, Text caption);
     Kind kind() const override { return Kind::Frame; }
     const Text& caption() const { return caption_; }
 
-  private:
+private:
     Text caption_;
 };
 
 // A picture shown at its own size; the picture is named by a resource path
 // that the toolkit binding resolves.
-class Image : public Control
-{
-  public:
+class Image : public Control {
+public:
     Image(Form& form, std::string name, Rect geometry, std::string picture);
     Kind kind() const override { return Kind::Image; }
     const std::string& picture() const { return picture_; }
 
-  private:
+private:
     std::string picture_;
 };
 
 // Raises Timer every interval while enabled and its window is loaded.
-class Timer : public Control
-{
-  public:
+class Timer : public Control {
+public:
     Timer(Form& form, std::string name, int intervalMs, bool enabled);
     Kind kind() const override { return Kind::Timer; }
 
@@ -211,14 +198,13 @@ class Timer : public Control
 
     void tick(); // from the host's clock, through the dispatch edge
 
-  private:
+private:
     int interval_;
     bool enabled_;
 };
 
-class Form
-{
-  public:
+class Form {
+public:
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
     virtual ~Form();
@@ -245,11 +231,11 @@ class Form
     std::function<void()> onLoad;
     std::function<void()> onDeactivate;
 
-  protected:
+protected:
     Form(Application& app, std::string name, Text caption, int clientWidth, int clientHeight,
          std::string icon);
 
-  private:
+private:
     friend class Control;
     Application& app_;
     std::string name_;
@@ -264,9 +250,8 @@ class Form
 };
 
 // What a toolkit binding, or the headless backend, does for the runtime.
-class Host
-{
-  public:
+class Host {
+public:
     virtual ~Host() = default;
     virtual void formLoaded(Form& form) = 0;   // build its widgets; Load follows
     virtual void formShown(Form& form) = 0;    // show and activate it
@@ -276,9 +261,8 @@ class Host
     virtual void reportError(const std::string& message) = 0;
 };
 
-class Application
-{
-  public:
+class Application {
+public:
     explicit Application(Host& host);
     ~Application();
 
@@ -311,7 +295,7 @@ class Application
     int changeDepth() const { return changeDepth_; }
     int maxChangeDepth() const { return maxChangeDepth_; }
 
-  private:
+private:
     friend class TextBox;
     friend class Form;
     void formGone(Form& form);

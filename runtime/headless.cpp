@@ -8,10 +8,7 @@ void HeadlessHost::formShown(Form& form)
     form.app().activate(form);
 }
 
-void HeadlessHost::formUnloaded(Form& form)
-{
-    visible_.erase(&form);
-}
+void HeadlessHost::formUnloaded(Form& form) { visible_.erase(&form); }
 
 void HeadlessHost::timerChanged(Timer& timer)
 {

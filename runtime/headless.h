@@ -11,9 +11,8 @@
 
 namespace rt {
 
-class HeadlessHost : public Host
-{
-  public:
+class HeadlessHost : public Host {
+public:
     void formLoaded(Form&) override {}
     void formShown(Form& form) override;
     void formUnloaded(Form& form) override;
@@ -32,7 +31,7 @@ class HeadlessHost : public Host
     bool quitRequested() const { return quitRequested_; }
     const std::vector<std::string>& errors() const { return errors_; }
 
-  private:
+private:
     long long now_ = 0;
     std::map<Timer*, long long> due_;
     std::set<const Form*> visible_;

@@ -23,8 +23,7 @@ template <class F> std::string run(F f)
 }
 const std::string TM = "!type mismatch", OV = "!overflow", IA = "!invalid argument";
 
-struct Row
-{
+struct Row {
     const char* in;
     std::string want;
 };
@@ -141,8 +140,7 @@ template <class T> std::string calc(char op, long long a, long long b)
         }
     });
 }
-struct Calc
-{
+struct Calc {
     char op;
     long long a, b;
     std::string want;

@@ -24,8 +24,7 @@ template <class F, class In> std::string run(F f, const In& in)
 }
 const Text TM = "!type mismatch", OV = "!overflow";
 
-struct Row
-{
+struct Row {
     Text in, want;
 };
 template <class F, std::size_t N> void check(F f, const Row (&rows)[N])

@@ -11,8 +11,7 @@
 
 namespace {
 
-struct Probe : rt::Form
-{
+struct Probe : rt::Form {
     explicit Probe(rt::Application& app) : rt::Form(app, "Probe", "Probe", 3000, 2000, "") {}
     rt::TextBox a{*this, "a", nullptr, {}, 1};
     rt::TextBox b{*this, "b", nullptr, {}, 0};
@@ -20,15 +19,13 @@ struct Probe : rt::Form
     rt::Timer tick{*this, "tick", 100, true};
 };
 
-struct Other : rt::Form
-{
+struct Other : rt::Form {
     explicit Other(rt::Application& app) : rt::Form(app, "Other", "Other", 100, 100, "") {}
     rt::CommandButton close{*this, "close", nullptr, {}, 0, "Close"};
 };
 
-class Runtime : public ::testing::Test
-{
-  protected:
+class Runtime : public ::testing::Test {
+protected:
     rt::HeadlessHost host;
     rt::Application app{host};
     Probe& p = app.defaultInstance<Probe>();
@@ -71,8 +68,7 @@ TEST_F(Runtime, SetTextLeavesCaretAtStartAndSelLengthSelectsFromIt)
     EXPECT_EQ(p.a.selText(), "z");
 }
 
-struct KeyCase
-{
+struct KeyCase {
     const char* name;
     std::string before;
     int selStart, selLength, maxLength;
@@ -80,9 +76,7 @@ struct KeyCase
     std::string after;
 };
 
-class Keys : public Runtime, public ::testing::WithParamInterface<KeyCase>
-{
-};
+class Keys : public Runtime, public ::testing::WithParamInterface<KeyCase> {};
 
 TEST_P(Keys, ActOnTheFieldAfterKeyPress)
 {

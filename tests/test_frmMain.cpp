@@ -6,55 +6,46 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
 enum class Field { Den, Ascii, Hex, Bin };
-enum class Act { Type, Paste, SelectAll, Delete, Cut, Tick };
 
-struct Step
-{
-    Act act;
+// One user action on a field; no action means: let the status line time out.
+struct Step {
     Field field;
-    std::string text; // keys to type, or text to paste
+    std::function<void(rt::TextBox&)> act;
 };
 
 Step type(Field f, std::string keys)
 {
-    return {Act::Type, f, std::move(keys)};
+    return {f, [keys](rt::TextBox& t) { rt::typeKeys(t, keys); }};
 }
 Step paste(Field f, std::string text)
 {
-    return {Act::Paste, f, std::move(text)};
-}
-Step selectAll(Field f)
-{
-    return {Act::SelectAll, f, {}};
+    return {f, [text](rt::TextBox& t) { t.paste(text); }};
 }
 Step del(Field f)
 {
-    return {Act::Delete, f, {}};
+    return {f, [](rt::TextBox& t) { t.pressDelete(); }};
 }
-Step tick()
+Step selectAll(Field f)
 {
-    return {Act::Tick, Field::Den, {}};
-} // past the status line's timeout
-
-constexpr char BS = '\b', CR = '\r', ESC = '\x1b';
-std::string s(char c)
-{
-    return std::string(1, c);
+    return {f, [](rt::TextBox& t) { t.select(0, static_cast<rt::Long>(t.text().size())); }};
 }
+Step tick() { return {Field::Den, nullptr}; }
 
-struct Texts
-{
+constexpr char BS = '\b', ESC = '\x1b';
+std::string s(char c) { return std::string(1, c); }
+
+struct Texts {
     std::string den, hex, bin, ascii;
 };
 
-struct Script
-{
+struct Script {
     const char* name;
     std::vector<Step> steps;
     Texts want;
@@ -62,9 +53,8 @@ struct Script
     bool ended = false;
 };
 
-class Window : public ::testing::Test
-{
-  protected:
+class Window : public ::testing::Test {
+protected:
     rt::HeadlessHost host;
     rt::Application app{host};
     frmMain& f = app.defaultInstance<frmMain>();
@@ -73,44 +63,14 @@ class Window : public ::testing::Test
 
     rt::TextBox& field(Field which)
     {
-        switch (which) {
-        case Field::Den:
-            return f.txtDen;
-        case Field::Ascii:
-            return f.txtASCII;
-        case Field::Hex:
-            return f.txtHex;
-        case Field::Bin:
-            return f.txtBin;
-        }
-        return f.txtDen;
+        rt::TextBox* const all[] = {&f.txtDen, &f.txtASCII, &f.txtHex, &f.txtBin};
+        return *all[static_cast<int>(which)];
     }
 
     void run(const std::vector<Step>& steps)
     {
-        for (const Step& st : steps) {
-            rt::TextBox& t = field(st.field);
-            switch (st.act) {
-            case Act::Type:
-                rt::typeKeys(t, st.text);
-                break;
-            case Act::Paste:
-                t.paste(st.text);
-                break;
-            case Act::SelectAll:
-                t.select(0, static_cast<rt::Long>(t.text().size()));
-                break;
-            case Act::Delete:
-                t.pressDelete();
-                break;
-            case Act::Cut:
-                t.cut();
-                break;
-            case Act::Tick:
-                host.advance(2000);
-                break;
-            }
-        }
+        for (const Step& st : steps)
+            st.act ? st.act(field(st.field)) : host.advance(2000);
     }
 
     Texts texts() { return {f.txtDen.text(), f.txtHex.text(), f.txtBin.text(), f.txtASCII.text()}; }
@@ -131,9 +91,6 @@ const Texts k65{"65", "41", "01000001", "A"};
 
 const Script kTyping[] = {
     {"den_6", {type(Field::Den, "6")}, {"6", "06", "00000110", s('\x06')}},
-    {"den_65", {type(Field::Den, "65")}, k65},
-    {"den_255", {type(Field::Den, "255")}, {"255", "ff", "11111111", s('\xff')}},
-    {"den_0", {type(Field::Den, "0")}, {"0", "00", "00000000", s('\0')}},
     {"den_leading_zero_rewritten", {type(Field::Den, "01")}, {"1", "01", "00000001", s('\x01')}},
     {"den_fourth_digit_swallowed",
      {type(Field::Den, "2556")},
@@ -146,15 +103,9 @@ const Script kTyping[] = {
      {type(Field::Den, "300")},
      {"300", "1e", "00011110", s('\x1e')},
      "Denary must be 0-255"},
-    {"den_256_out_of_range",
-     {type(Field::Den, "256")},
-     {"256", "19", "00011001", s('\x19')},
-     "Denary must be 0-255"},
     {"ascii_A", {type(Field::Ascii, "A")}, k65},
     {"ascii_A_then_B", {type(Field::Ascii, "AB")}, {"66", "42", "01000010", "B"}},
-    {"ascii_code_255", {type(Field::Ascii, "\xff")}, {"255", "ff", "11111111", s('\xff')}},
     {"ascii_enter_keeps_value", {type(Field::Ascii, "A\r")}, k65},
-    {"bin_eight_digits", {type(Field::Bin, "01000001")}, k65},
     {"bin_seven_digits_convert_nothing", {type(Field::Bin, "0100000")}, {"", "", "0100000", ""}},
     {"bin_101_enter_pads", {type(Field::Bin, "101\r")}, {"5", "05", "00000101", s('\x05')}},
     {"bin_enter_on_empty", {type(Field::Bin, "\r")}, {"0", "00", "00000000", s('\0')}},
@@ -163,14 +114,11 @@ const Script kTyping[] = {
                        "1")},
      {"", "", "1", ""}},
     {"bin_ninth_digit_refused", {type(Field::Bin, "010000011")}, k65},
-    {"hex_41", {type(Field::Hex, "41")}, k65},
     {"hex_4a", {type(Field::Hex, "4a")}, {"74", "4a", "01001010", "J"}},
-    {"hex_ff", {type(Field::Hex, "ff")}, {"255", "ff", "11111111", s('\xff')}},
     {"hex_05_keeps_leading_zero", {type(Field::Hex, "05")}, {"5", "05", "00000101", s('\x05')}},
     {"hex_one_char_converts_nothing", {type(Field::Hex, "4")}, {"", "4", "", ""}},
     {"hex_third_char_refused", {type(Field::Hex, "41f")}, k65},
     {"hex_upper_case_rejected", {type(Field::Hex, "4A")}, {"", "4A", "", ""}, "Hex must be 00-FF"},
-    {"hex_FF_rejected", {type(Field::Hex, "FF")}, {"", "FF", "", ""}, "Hex must be 00-FF"},
     {"hex_zz_keeps_old_value",
      {type(Field::Den, "65"), type(Field::Hex, "zz")},
      {"65", "zz", "01000001", "A"},
@@ -259,9 +207,7 @@ const Script kMends[] = {
      {"74", "4a", "01001010", "J"}},
 };
 
-class Scripts : public Window, public ::testing::WithParamInterface<Script>
-{
-};
+class Scripts : public Window, public ::testing::WithParamInterface<Script> {};
 
 TEST_P(Scripts, LeaveTheFourFieldsAndStatus)
 {
@@ -278,10 +224,7 @@ TEST_P(Scripts, LeaveTheFourFieldsAndStatus)
     }
 }
 
-std::string rowName(const ::testing::TestParamInfo<Script>& info)
-{
-    return info.param.name;
-}
+std::string rowName(const ::testing::TestParamInfo<Script>& info) { return info.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Typing, Scripts, ::testing::ValuesIn(kTyping), rowName);
 INSTANTIATE_TEST_SUITE_P(Clearing, Scripts, ::testing::ValuesIn(kClearing), rowName);

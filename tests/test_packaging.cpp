@@ -13,10 +13,7 @@ namespace {
 
 const QString kIcons = QStringLiteral(NW_ICONS_DIR);
 
-QImage argb(const QImage& img)
-{
-    return img.convertToFormat(QImage::Format_ARGB32);
-}
+QImage argb(const QImage& img) { return img.convertToFormat(QImage::Format_ARGB32); }
 
 constexpr std::uint32_t kHeader = 40, kPalette = 16 * 4;
 constexpr std::uint32_t kXor = 32 * 32 / 2; // 4 bits per pixel
@@ -34,8 +31,7 @@ TEST(IcoFile, OneImage32x32With16ColoursAndAMask)
         return v;
     };
     ASSERT_EQ(static_cast<std::uint32_t>(d.size()), 22 + kHeader + kPalette + kXor + kAnd);
-    struct Field
-    {
+    struct Field {
         const char* name;
         int at, bytes;
         std::uint32_t want;

@@ -17,9 +17,8 @@
 
 namespace {
 
-class Widgets : public ::testing::Test
-{
-  protected:
+class Widgets : public ::testing::Test {
+protected:
     ~Widgets() override { host.closeAll(); }
 
     rtqt::QtHost host;

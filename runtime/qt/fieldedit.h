@@ -9,22 +9,21 @@
 
 namespace rtqt {
 
-class FieldEdit : public QLineEdit, public rt::ControlView
-{
-  public:
+class FieldEdit : public QLineEdit, public rt::ControlView {
+public:
     FieldEdit(rt::TextBox& model, QWidget* parent);
     ~FieldEdit() override;
 
     void modelChanged() override;
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
-  private:
+private:
     void typeText(const QString& text);
     void copyToClipboard();
     void pasteFrom(bool selectionClipboard);

@@ -49,15 +49,9 @@ rt::Text fromUnicode(const QString& text)
     return out;
 }
 
-rt::Integer keyCode(char32_t ch)
-{
-    return rt::codepage::fromUnicode(ch).value_or('?');
-}
+rt::Integer keyCode(char32_t ch) { return rt::codepage::fromUnicode(ch).value_or('?'); }
 
-int toPixels(int twips)
-{
-    return static_cast<int>(std::lround(twips / 15.0));
-}
+int toPixels(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
 
 // ---- Windows
 
@@ -81,9 +75,8 @@ QFont fontFor(const rt::Font& f)
     return font;
 }
 
-class LabelView : public QLabel, public rt::ControlView
-{
-  public:
+class LabelView : public QLabel, public rt::ControlView {
+public:
     LabelView(rt::Label& model, QWidget* parent) : QLabel(parent), model_(model)
     {
         setTextFormat(Qt::PlainText);
@@ -94,17 +87,16 @@ class LabelView : public QLabel, public rt::ControlView
     }
     void modelChanged() override { setText(toUnicode(model_.caption())); }
 
-  private:
+private:
     rt::Label& model_;
 };
 
 // The top-level widget of a window: reports activation and closing to the model.
-class FormWindow : public QWidget
-{
-  public:
+class FormWindow : public QWidget {
+public:
     explicit FormWindow(rt::Form& form) : form_(form) {}
 
-  protected:
+protected:
     void changeEvent(QEvent* event) override
     {
         QWidget::changeEvent(event);
@@ -118,27 +110,20 @@ class FormWindow : public QWidget
         form_.app().dispatch([this] { form_.unload(); });
     }
 
-  private:
+private:
     rt::Form& form_;
 };
 
 } // namespace
 
-struct QtHost::Window
-{
+struct QtHost::Window {
     QWidget* top = nullptr;
     std::map<const rt::Control*, QWidget*> widgets;
 };
 
-QtHost::QtHost()
-{
-    QApplication::setQuitOnLastWindowClosed(false);
-}
+QtHost::QtHost() { QApplication::setQuitOnLastWindowClosed(false); }
 
-QtHost::~QtHost()
-{
-    closeAll();
-}
+QtHost::~QtHost() { closeAll(); }
 
 // Widgets never outlive their link to the model: it is cut before they go.
 static void detachViews(const rt::Form& form)
@@ -275,10 +260,7 @@ void QtHost::timerChanged(rt::Timer& timer)
         it->second->stop();
 }
 
-void QtHost::quit()
-{
-    QCoreApplication::exit(exitCode_);
-}
+void QtHost::quit() { QCoreApplication::exit(exitCode_); }
 
 void QtHost::reportError(const std::string& message)
 {
@@ -309,16 +291,15 @@ QWidget* QtHost::widget(const rt::Control& control) const
 namespace {
 
 // Calls back once the watched widget has been painted for the first time.
-class FirstFrameWatch : public QObject
-{
-  public:
+class FirstFrameWatch : public QObject {
+public:
     FirstFrameWatch(QWidget* target, std::function<void(QWidget*)> done)
         : target_(target), done_(std::move(done))
     {
         target_->installEventFilter(this);
     }
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched == target_ && event->type() == QEvent::Paint && done_) {
@@ -329,7 +310,7 @@ class FirstFrameWatch : public QObject
         return false;
     }
 
-  private:
+private:
     QWidget* target_;
     std::function<void(QWidget*)> done_;
 };

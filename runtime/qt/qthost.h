@@ -25,9 +25,8 @@ rt::Integer keyCode(char32_t ch);          // a typed character's code
 // Pixels at 96 dpi for a length in twips; Qt scales them for high-DPI screens.
 int toPixels(int twips);
 
-class QtHost : public rt::Host
-{
-  public:
+class QtHost : public rt::Host {
+public:
     QtHost();
     ~QtHost() override;
 
@@ -48,7 +47,7 @@ class QtHost : public rt::Host
 
     int exitCode() const { return exitCode_; }
 
-  private:
+private:
     struct Window;
     std::map<const rt::Form*, std::unique_ptr<Window>> windows_;
     std::map<rt::Timer*, QTimer*> timers_;

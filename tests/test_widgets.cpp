@@ -145,6 +145,11 @@ TEST_F(Widgets, AboutWindowOpensFilledAndOnlyOkClosesIt)
     EXPECT_EQ(w<QLabel>(about.Label3)->text(), "v2.19");
     EXPECT_TRUE(w<QLabel>(about.Label3)->font().bold());
     EXPECT_DOUBLE_EQ(w<QLabel>(about.Label2)->font().pointSizeF(), 9.75);
+    for (const rt::Label* l : {&about.Label1, &about.Label2, &about.Label3}) {
+        const QLabel* label = w<QLabel>(*l);
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+            << l->name() << " is cut off";
+    }
     EXPECT_EQ(w<QLabel>(about.Image1)->pixmap().size(), QSize(32, 32));
     EXPECT_EQ(top->focusWidget(), w(about.cmdOK));
 

@@ -85,7 +85,20 @@ public:
         model_.setView(this);
         modelChanged();
     }
-    void modelChanged() override { setText(toUnicode(model_.caption())); }
+    void modelChanged() override
+    {
+        setText(toUnicode(model_.caption()));
+        fitText();
+    }
+
+    // The toolkit's sans-serif face can be wider than the one the layout was
+    // drawn with: grow to the right rather than cut the caption off.
+    void fitText()
+    {
+        const int need = fontMetrics().horizontalAdvance(text()) + 2;
+        if (need > width())
+            resize(need, height());
+    }
 
 private:
     rt::Label& model_;
@@ -150,6 +163,10 @@ void QtHost::formLoaded(rt::Form& form)
     auto window = std::make_unique<Window>();
     auto* top = new FormWindow(form);
     window->top = top;
+    // Fixed-size windows: nothing to maximise.
+    top->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                        Qt::WindowCloseButtonHint);
     top->setWindowTitle(toUnicode(form.caption()));
     top->setFixedSize(toPixels(form.clientWidth()), toPixels(form.clientHeight()));
     if (!form.icon().empty())
@@ -198,6 +215,8 @@ void QtHost::formLoaded(rt::Form& form)
         }
         w->setObjectName(QString::fromStdString(c->name()));
         w->setGeometry(pixels(c->geometry()));
+        if (auto* label = dynamic_cast<LabelView*>(w))
+            label->fitText();
         if (!c->canFocus())
             w->setFocusPolicy(Qt::NoFocus);
         window->widgets[c] = w;

@@ -83,20 +83,49 @@ TEST_F(Widgets, FocusStartsInDenaryAndTabsInOrder)
     EXPECT_EQ(order, QStringList({"txtHex", "txtASCII", "txtBin", "cmdAbout"}));
 }
 
-TEST_F(Widgets, KeyEventsDriveTheModel)
+// Keys as the keyboard sends them; "\r" is Enter. The fields are read back as shown.
+TEST_F(Widgets, KeyEventsDriveAllFourFields)
 {
-    QTest::keyClicks(edit(f.txtDen), "65x");
-    EXPECT_EQ(f.txtDen.text(), "65");
-    EXPECT_EQ(edit(f.txtASCII)->text(), "A");
-    EXPECT_EQ(edit(f.txtHex)->selectedText(), "41");
-    EXPECT_EQ(edit(f.txtBin)->text(), "01000001");
-    QTest::keyClick(edit(f.txtBin), Qt::Key_Backspace);
-    for (const rt::TextBox* t : {&f.txtDen, &f.txtHex, &f.txtBin, &f.txtASCII})
-        EXPECT_EQ(edit(*t)->text(), "") << t->name();
+    struct Row {
+        const rt::TextBox* field;
+        const char* keys;
+        QString den, hex, bin, ascii, status;
+    };
+    const QString welcome = "Welcome!";
+    const Row rows[] = {
+        {&f.txtDen, "65x", "65", "41", "01000001", "A", welcome},
+        {&f.txtBin, "01000001", "65", "41", "01000001", "A", welcome},
+        {&f.txtBin, "101\r", "5", "05", "00000101", QChar(0x2405), welcome},
+        {&f.txtHex, "4a", "74", "4a", "01001010", "J", welcome},
+        {&f.txtHex, "ff", "255", "ff", "11111111", QChar(0xFF), welcome},
+        {&f.txtHex, "05", "5", "05", "00000101", QChar(0x2405), welcome},
+        {&f.txtHex, "4A", "", "4A", "", "", "Hex must be 00-FF"},
+        {&f.txtDen, "300\r", "300", "1e", "00011110", QChar(0x241E), "Denary must be 0-255"},
+    };
+    for (const Row& r : rows) {
+        QLineEdit* target = edit(*r.field);
+        QTest::keyClick(target, Qt::Key_Backspace);
+        for (const char* k = r.keys; *k; ++k)
+            *k == '\r' ? QTest::keyClick(target, Qt::Key_Return) : QTest::keyClick(target, *k);
+        SCOPED_TRACE(r.keys);
+        EXPECT_EQ(edit(f.txtDen)->text(), r.den);
+        EXPECT_EQ(edit(f.txtHex)->text(), r.hex);
+        EXPECT_EQ(edit(f.txtBin)->text(), r.bin);
+        EXPECT_EQ(edit(f.txtASCII)->text(), r.ascii);
+        EXPECT_EQ(edit(f.txtInfo)->text(), r.status);
+    }
+}
+
+TEST_F(Widgets, SelectionIsMirroredAndUndoLeftOut)
+{
     QTest::keyClicks(edit(f.txtHex), "4a");
-    EXPECT_EQ(edit(f.txtASCII)->text(), "J");
-    QTest::keyClick(edit(f.txtHex), Qt::Key_Z, Qt::ControlModifier); // no undo around the model
-    EXPECT_EQ(edit(f.txtHex)->text(), "4a");
+    QTest::keyClick(edit(f.txtHex), Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(f.txtHex.selStart(), 1);
+    EXPECT_EQ(f.txtHex.selLength(), 1);
+    QTest::keyClick(edit(f.txtHex), 'f'); // replaces the selected "a"
+    EXPECT_EQ(f.txtDen.text(), "79");
+    QTest::keyClick(edit(f.txtHex), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit(f.txtHex)->text(), "4f");
 }
 
 TEST_F(Widgets, InvisibleCharactersShowAsPicturesButCopyAsThemselves)

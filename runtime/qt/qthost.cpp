@@ -22,23 +22,20 @@ namespace rtqt {
 
 // ---- Text across the boundary
 
-QString toDisplay(const rt::Text& text)
+// Every byte maps to one character of the Basic Multilingual Plane, so a
+// widget's positions and the field's byte offsets stay the same.
+static QString widen(const rt::Text& text, char32_t (*map)(unsigned char) noexcept)
 {
     QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
     for (std::size_t i = 0; i < text.size(); ++i)
-        out[static_cast<qsizetype>(i)] = QChar(
-            static_cast<char16_t>(rt::codepage::displayForm(static_cast<unsigned char>(text[i]))));
+        out[static_cast<qsizetype>(i)] =
+            QChar(static_cast<char16_t>(map(static_cast<unsigned char>(text[i]))));
     return out;
 }
 
-QString toUnicode(const rt::Text& text)
-{
-    QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
-    for (std::size_t i = 0; i < text.size(); ++i)
-        out[static_cast<qsizetype>(i)] = QChar(
-            static_cast<char16_t>(rt::codepage::toUnicode(static_cast<unsigned char>(text[i]))));
-    return out;
-}
+QString toDisplay(const rt::Text& text) { return widen(text, rt::codepage::displayForm); }
+
+QString toUnicode(const rt::Text& text) { return widen(text, rt::codepage::toUnicode); }
 
 rt::Text fromUnicode(const QString& text)
 {

@@ -1,0 +1,62 @@
+// The floor for start-up: a bare Qt window with the converter window's widget
+// tree at the same geometry, and nothing else. It reports its first painted
+// frame the way the program's probe does.
+#include "first_frame.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+class FirstPaint : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !seen_) {
+            seen_ = true;
+            QTimer::singleShot(0, watched, [] { bench::firstFrame(); });
+        }
+        return false;
+    }
+
+private:
+    bool seen_ = false;
+};
+
+QLineEdit* field(QWidget* frame)
+{
+    auto* edit = new QLineEdit(frame);
+    edit->setGeometry(8, 16, 185, 25);
+    return edit;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QWidget top;
+    top.setWindowTitle(QStringLiteral("Numberwell"));
+    top.setFixedSize(422, 143);
+    (new QPushButton(QStringLiteral("About"), &top))->setGeometry(368, 112, 49, 25);
+    auto* info = new QLineEdit(QStringLiteral("Welcome!"), &top);
+    info->setGeometry(8, 112, 353, 25);
+    info->setEnabled(false);
+    const struct {
+        const char* title;
+        int x, y;
+    } frames[] = {{"Ascii", 216, 0}, {"Hex", 8, 56}, {"Binary", 216, 56}, {"Denary", 8, 0}};
+    for (const auto& f : frames) {
+        auto* box = new QGroupBox(QString::fromLatin1(f.title), &top);
+        box->setGeometry(f.x, f.y, 201, 49);
+        field(box);
+    }
+    FirstPaint watch;
+    top.installEventFilter(&watch);
+    top.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,36 @@
+// What both start-up probes do once their window has painted its first frame:
+// print the monotonic clock and the peak resident set so far, then leave at
+// once (tearing down is not part of start-up).
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace bench {
+
+inline long peakRssKb()
+{
+    long kb = -1;
+    if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f))
+            if (std::strncmp(line, "VmHWM:", 6) == 0)
+                kb = std::strtol(line + 6, nullptr, 10);
+        std::fclose(f);
+    }
+    return kb;
+}
+
+[[noreturn]] inline void firstFrame()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    std::printf("%lld %ld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
+                peakRssKb());
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
+} // namespace bench

@@ -1,0 +1,124 @@
+// A scripted session of the real program, for valgrind: the program's own
+// start-up, then real key and mouse events into its widgets (typing in all
+// four fields, About opened and closed twice), ending with Escape in an empty
+// field. Prints the four fields after each step; exits 0 only when the
+// program ended itself.
+#include "frmMain.h"
+#include "qthost.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kStepMs = 50;
+constexpr int kGiveUpMs = 180000;
+constexpr int kGaveUp = 3;
+
+QWidget* mainWindow = nullptr;
+
+template <class W = QLineEdit> W* find(const char* name)
+{
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* w = top->findChild<W*>(QString::fromLatin1(name)))
+            return w;
+    return nullptr;
+}
+
+void key(QWidget* w, int code, const QString& text = {})
+{
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyPress, code, Qt::NoModifier, text));
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyRelease, code, Qt::NoModifier, text));
+}
+
+void type(const char* field, const char* keys)
+{
+    QLineEdit* w = find(field);
+    w->setFocus(Qt::OtherFocusReason);
+    for (const char* k = keys; *k; ++k) {
+        switch (*k) {
+        case '\b':
+            key(w, Qt::Key_Backspace);
+            break;
+        case '\r':
+            key(w, Qt::Key_Return, QStringLiteral("\r"));
+            break;
+        case '\x1b':
+            key(w, Qt::Key_Escape, QStringLiteral("\x1b"));
+            break;
+        default:
+            key(w, Qt::Key_unknown, QString(QChar::fromLatin1(*k)));
+        }
+    }
+}
+
+void click(const char* button)
+{
+    QPushButton* b = find<QPushButton>(button);
+    const QPointF at = QRectF(b->rect()).center();
+    const QPointF global = b->mapToGlobal(at);
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(
+            b, new QMouseEvent(type, at, global, Qt::LeftButton,
+                               type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                               Qt::NoModifier));
+}
+
+void show(const char* step)
+{
+    std::printf("%-22s den=%-4s ascii=%-2s hex=%-3s bin=%-9s about=%-7s %s\n", step,
+                qPrintable(find("txtDen")->text()), qPrintable(find("txtASCII")->text()),
+                qPrintable(find("txtHex")->text()), qPrintable(find("txtBin")->text()),
+                find<QPushButton>("cmdOK") ? "open" : "closed",
+                qPrintable(find("txtInfo")->text()));
+    std::fflush(stdout);
+}
+
+const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+    {"decimal 255", [] { type("txtDen", "255"); }},
+    {"decimal 300 Enter", [] { type("txtDen", "\b300\r"); }},
+    {"decimal 7 Enter", [] { type("txtDen", "\b7\r"); }},
+    {"character z", [] { type("txtASCII", "z"); }},
+    {"hex 4a", [] { type("txtHex", "\b4a"); }},
+    {"hex zz", [] { type("txtHex", "\bzz"); }},
+    {"binary 01000001", [] { type("txtBin", "\b01000001"); }},
+    {"binary 101 Enter", [] { type("txtBin", "\b101\r"); }},
+    {"About", [] { click("cmdAbout"); }},
+    {"About: OK", [] { click("cmdOK"); }},
+    {"About", [] { click("cmdAbout"); }},
+    {"back to the converter", [] { mainWindow->activateWindow(); }},
+    {"Backspace", [] { type("txtDen", "\b"); }},
+    {"Escape", [] { type("txtDen", "\x1b"); }},
+};
+
+void runStep(std::size_t i)
+{
+    if (i > 0)
+        show(steps[i - 1].first);
+    if (i == steps.size())
+        return;
+    steps[i].second();
+    QTimer::singleShot(kStepMs, mainWindow, [i] { runStep(i + 1); });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return rtqt::run<frmMain>(argc, argv, [](QWidget* top) {
+        mainWindow = top;
+        QTimer::singleShot(kGiveUpMs, top, [] {
+            std::fprintf(stderr, "nw_session: the program did not end on Escape\n");
+            QCoreApplication::exit(kGaveUp);
+        });
+        runStep(0);
+    });
+}

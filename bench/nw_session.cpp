@@ -1,8 +1,8 @@
 // A scripted session of the real program, for valgrind: the program's own
 // start-up, then real key and mouse events into its widgets (typing in all
-// four fields, About opened and closed twice), ending with Escape in an empty
-// field. Prints the four fields after each step; exits 0 only when the
-// program ended itself.
+// four fields, the status line's timer, About opened and closed twice),
+// ending with Escape in an empty field. Prints the fields after each step;
+// exits 0 only when the program ended itself.
 #include "frmMain.h"
 #include "qthost.h"
 
@@ -82,13 +82,21 @@ void show(const char* step)
     std::fflush(stdout);
 }
 
-const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+struct Step {
+    const char* name;
+    std::function<void()> act;
+    int waitMs = kStepMs; // before the next step
+};
+
+// The status timer ticks every 2000 ms: one step waits it out.
+const std::vector<Step> steps = {
     {"decimal 255", [] { type("txtDen", "255"); }},
     {"decimal 300 Enter", [] { type("txtDen", "\b300\r"); }},
     {"decimal 7 Enter", [] { type("txtDen", "\b7\r"); }},
     {"character z", [] { type("txtASCII", "z"); }},
     {"hex 4a", [] { type("txtHex", "\b4a"); }},
     {"hex zz", [] { type("txtHex", "\bzz"); }},
+    {"status timer", [] {}, 2500},
     {"binary 01000001", [] { type("txtBin", "\b01000001"); }},
     {"binary 101 Enter", [] { type("txtBin", "\b101\r"); }},
     {"About", [] { click("cmdAbout"); }},
@@ -102,11 +110,11 @@ const std::vector<std::pair<const char*, std::function<void()>>> steps = {
 void runStep(std::size_t i)
 {
     if (i > 0)
-        show(steps[i - 1].first);
+        show(steps[i - 1].name);
     if (i == steps.size())
         return;
-    steps[i].second();
-    QTimer::singleShot(kStepMs, mainWindow, [i] { runStep(i + 1); });
+    steps[i].act();
+    QTimer::singleShot(steps[i].waitMs, mainWindow, [i] { runStep(i + 1); });
 }
 
 } // namespace

@@ -123,6 +123,12 @@ const Script kTyping[] = {
      {type(Field::Den, "65"), type(Field::Hex, "zz")},
      {"65", "zz", "01000001", "A"},
      "Hex must be 00-FF"},
+    // The refill writes "42d" for 685; the cascade leaves "0d", and the
+    // write-back of the entry is the echo the flag swallows.
+    {"hex_write_back_echo",
+     {type(Field::Den, "685"), type(Field::Ascii, "A")},
+     k65,
+     "Denary must be 0-255"},
     {"hex_retyped_over_entry",
      {type(Field::Hex, "41"), selectAll(Field::Hex), type(Field::Hex, "4a")},
      {"74", "4a", "01001010", "J"}},

@@ -4,7 +4,7 @@
 #include <exception>
 
 #ifndef NW_VERSION_MAJOR
-#error "the build passes the version in NW_VERSION_MAJOR/MINOR/PATCH"
+#error "the build passes the version in NW_VERSION_MAJOR and NW_VERSION_MINOR"
 #endif
 
 namespace rt {
@@ -317,7 +317,6 @@ Application::~Application()
 
 Integer Application::major() { return NW_VERSION_MAJOR; }
 Integer Application::minor() { return NW_VERSION_MINOR; }
-Integer Application::revision() { return NW_VERSION_PATCH; }
 
 void Application::dispatch(const std::function<void()>& event)
 {

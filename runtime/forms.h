@@ -268,7 +268,6 @@ public:
 
     static Integer major();
     static Integer minor();
-    static Integer revision();
 
     Host& host() const { return host_; }
 

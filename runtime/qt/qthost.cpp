@@ -283,8 +283,7 @@ void QtHost::reportError(const std::string& message)
     exitCode_ = 1;
     std::fprintf(stderr, "numberwell: %s\n", message.c_str());
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-        QMessageBox::critical(nullptr, QStringLiteral("Numberwell"),
-                              QString::fromStdString(message));
+        QMessageBox::critical(nullptr, QStringLiteral(NW_NAME), QString::fromStdString(message));
 }
 
 QWidget* QtHost::window(const rt::Form& form) const
@@ -351,10 +350,10 @@ int runWith(int argc, char** argv, const std::function<rt::Form&(rt::Application
         return 2;
     }
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Numberwell"));
+    QApplication::setApplicationName(QStringLiteral(NW_NAME));
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2").arg(rt::Application::major()).arg(rt::Application::minor()));
-    QApplication::setDesktopFileName(QStringLiteral("numberwell"));
+    QApplication::setDesktopFileName(QStringLiteral(NW_APP_ID));
 
     QtHost host;
     int code = 0;

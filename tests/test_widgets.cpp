@@ -10,8 +10,10 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -154,6 +156,46 @@ TEST_F(Widgets, PasteAndInputMethodGoThroughTheCodePage)
     commit.setCommitString(QString(QChar(0xE9)));
     QApplication::sendEvent(edit(f.txtASCII), &commit);
     EXPECT_EQ(f.txtDen.text(), "233");
+}
+
+TEST_F(Widgets, ClipboardKeysAndDeleteGoThroughTheModel)
+{
+    QLineEdit* den = edit(f.txtDen);
+    QTest::keyClicks(den, "65");
+    QTest::keyClick(den, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(den, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "65");
+    EXPECT_EQ(f.txtDen.text(), "");
+    EXPECT_EQ(f.txtHex.text(), "41"); // no Backspace: the others stay
+    QTest::keyClick(edit(f.txtHex), Qt::Key_Home);
+    QTest::keyClick(edit(f.txtHex), Qt::Key_Delete);
+    EXPECT_EQ(f.txtHex.text(), "1");
+    QApplication::clipboard()->setText("7");
+    QTest::keyClick(den, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(f.txtBin.text(), "00000111");
+}
+
+TEST_F(Widgets, ContextMenuOffersOnlyEditsThroughTheModel)
+{
+    QTest::keyClicks(edit(f.txtDen), "65");
+    QApplication::clipboard()->clear();
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator())
+                offered << QString(a->text()).remove('&') + (a->isEnabled() ? "" : " (off)");
+        menu->actions().constLast()->trigger();
+        menu->close();
+    });
+    QContextMenuEvent open(QContextMenuEvent::Mouse, {5, 5},
+                           edit(f.txtDen)->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(edit(f.txtDen), &open);
+    EXPECT_EQ(offered, QStringList({"Cut (off)", "Copy (off)", "Paste (off)", "Delete (off)",
+                                    "Select All"}));
+    EXPECT_EQ(f.txtDen.selLength(), 2);
 }
 
 TEST_F(Widgets, EscapeOnAnEmptyFieldEndsTheProgram)

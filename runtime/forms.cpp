@@ -250,6 +250,14 @@ std::vector<Control*> Form::tabOrder() const
     return order;
 }
 
+// Loading and unloading start and stop the window's timers.
+void Form::timersChanged()
+{
+    for (Control* c : controls_)
+        if (c->kind() == Control::Kind::Timer)
+            app_.host().timerChanged(static_cast<Timer&>(*c));
+}
+
 void Form::show()
 {
     if (!loaded_) {
@@ -258,9 +266,7 @@ void Form::show()
         if (const auto order = tabOrder(); !order.empty())
             focused_ = order.front();
         app_.host().formLoaded(*this);
-        for (Control* c : controls_)
-            if (c->kind() == Control::Kind::Timer)
-                app_.host().timerChanged(static_cast<Timer&>(*c));
+        timersChanged();
         if (onLoad)
             onLoad();
     }
@@ -275,9 +281,7 @@ void Form::unload()
     loaded_ = false;
     if (app_.active_ == this)
         app_.active_ = nullptr;
-    for (Control* c : controls_)
-        if (c->kind() == Control::Kind::Timer)
-            app_.host().timerChanged(static_cast<Timer&>(*c));
+    timersChanged();
     app_.host().formUnloaded(*this);
     unloading_ = false;
     if (std::none_of(app_.forms_.begin(), app_.forms_.end(), [](Form* f) { return f->loaded(); }))

@@ -237,6 +237,8 @@ protected:
 
 private:
     friend class Control;
+    void timersChanged();
+
     Application& app_;
     std::string name_;
     Text caption_;

@@ -45,7 +45,8 @@ rc)
   done
   # Where a resource compiler is at hand, the file must also compile (icon included).
   if command -v llvm-rc >/dev/null; then
-    (cd "$tmp" && llvm-rc /FO "$tmp/numberwell.res" "$rc")
+    # Dash options and "--": llvm-rc reads a path such as /ci/... as its /C option.
+    (cd "$tmp" && llvm-rc -FO "$tmp/numberwell.res" -- "$rc")
     [ "$(wc -c <"$tmp/numberwell.res")" -gt 766 ] || fail "resource lacks the icon"
   fi
   ;;

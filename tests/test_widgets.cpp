@@ -4,6 +4,7 @@
 #include "frmMain.h"
 #include "qthost.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
@@ -68,6 +69,10 @@ TEST_F(Widgets, CaptionsAndAccessibleNames)
     EXPECT_EQ(edit(f.txtHex)->accessibleName(), "Hex");
     EXPECT_EQ(edit(f.txtBin)->accessibleName(), "Binary");
     EXPECT_EQ(edit(f.txtInfo)->accessibleName(), "Status");
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(host.window(f));
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), "Numberwell");
     EXPECT_EQ(edit(f.txtInfo)->text(), "Welcome!");
     EXPECT_FALSE(edit(f.txtInfo)->isEnabled());
     EXPECT_EQ(edit(f.txtInfo)->palette().color(QPalette::Disabled, QPalette::Base),

@@ -3,6 +3,7 @@
 #include "codepage.h"
 #include "fieldedit.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -124,6 +125,15 @@ private:
     rt::Form& form_;
 };
 
+// Screen readers announce a window by its role and title; a bare top-level
+// widget would otherwise be presented as an anonymous filler.
+QAccessibleInterface* formWindowAccessible(const QString&, QObject* object)
+{
+    if (auto* window = dynamic_cast<FormWindow*>(object))
+        return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 struct QtHost::Window {
@@ -131,9 +141,17 @@ struct QtHost::Window {
     std::map<const rt::Control*, QWidget*> widgets;
 };
 
-QtHost::QtHost() { QApplication::setQuitOnLastWindowClosed(false); }
+QtHost::QtHost()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    QAccessible::installFactory(formWindowAccessible);
+}
 
-QtHost::~QtHost() { closeAll(); }
+QtHost::~QtHost()
+{
+    closeAll();
+    QAccessible::removeFactory(formWindowAccessible);
+}
 
 // Widgets never outlive their link to the model: it is cut before they go.
 static void detachViews(const rt::Form& form)

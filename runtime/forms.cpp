@@ -9,6 +9,23 @@
 
 namespace rt {
 
+namespace {
+
+// One level of nesting, counted for as long as it lives.
+class Nesting {
+public:
+    explicit Nesting(int& depth) : depth_(++depth) {}
+    ~Nesting() { --depth_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+    int level() const { return depth_; }
+
+private:
+    int& depth_;
+};
+
+} // namespace
+
 // ---- Control
 
 Control::Control(Form& form, std::string name, Control* container, Rect geometry, int tabIndex)
@@ -43,18 +60,9 @@ void TextBox::setText(Text text)
     raiseChange();
 }
 
-void TextBox::setSelStart(Long start)
-{
-    selStart_ = std::clamp<Long>(start, 0, static_cast<Long>(text_.size()));
-    selLength_ = 0;
-    changed();
-}
+void TextBox::setSelStart(Long start) { select(start, 0); }
 
-void TextBox::setSelLength(Long length)
-{
-    selLength_ = std::clamp<Long>(length, 0, static_cast<Long>(text_.size()) - selStart_);
-    changed();
-}
+void TextBox::setSelLength(Long length) { select(selStart_, length); }
 
 Text TextBox::selText() const { return text_.substr(selStart_, selLength_); }
 
@@ -67,14 +75,8 @@ void TextBox::setEnabled(bool enabled)
 void TextBox::raiseChange()
 {
     Application& a = app();
-    struct Depth {
-        Application& a;
-        explicit Depth(Application& app) : a(app)
-        {
-            a.maxChangeDepth_ = std::max(a.maxChangeDepth_, ++a.changeDepth_);
-        }
-        ~Depth() { --a.changeDepth_; }
-    } depth(a);
+    const Nesting depth(a.changeDepth_);
+    a.maxChangeDepth_ = std::max(a.maxChangeDepth_, depth.level());
     if (onChange)
         onChange();
 }
@@ -332,25 +334,19 @@ void Application::dispatch(const std::function<void()>& event)
         event();
         return;
     }
-    struct Depth {
-        int& d;
-        explicit Depth(int& depth) : d(++depth) {}
-        ~Depth() { --d; }
-    } depth(dispatchDepth_);
+    const Nesting depth(dispatchDepth_);
     try {
         event();
+        return;
     } catch (const EndRequest&) {
-        ended_ = true;
-        host_.quit();
     } catch (const Error& e) {
-        ended_ = true;
         host_.reportError(std::string("Run-time error: ") + describe(e.kind()));
-        host_.quit();
     } catch (const std::exception& e) {
-        ended_ = true;
         host_.reportError(std::string("Run-time error: ") + e.what());
-        host_.quit();
     }
+    // End, or an error no handler took: the program stops here.
+    ended_ = true;
+    host_.quit();
 }
 
 void Application::end() { throw EndRequest{}; }

@@ -38,16 +38,17 @@ QString toDisplay(const rt::Text& text) { return widen(text, rt::codepage::displ
 
 QString toUnicode(const rt::Text& text) { return widen(text, rt::codepage::toUnicode); }
 
+// What the code page cannot hold arrives as "?", typed or pasted alike.
+rt::Integer keyCode(char32_t ch) { return rt::codepage::fromUnicode(ch).value_or('?'); }
+
 rt::Text fromUnicode(const QString& text)
 {
     rt::Text out;
     out.reserve(static_cast<std::size_t>(text.size()));
     for (const char32_t ch : text.toUcs4())
-        out.push_back(static_cast<char>(rt::codepage::fromUnicode(ch).value_or('?')));
+        out.push_back(static_cast<char>(keyCode(ch)));
     return out;
 }
-
-rt::Integer keyCode(char32_t ch) { return rt::codepage::fromUnicode(ch).value_or('?'); }
 
 int toPixels(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
 

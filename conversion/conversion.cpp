@@ -12,6 +12,8 @@ using rt::Text;
 
 namespace {
 
+constexpr const char* kHexLetters[] = {"a", "b", "c", "d", "e", "f"};
+
 // Len as a Long; a text beyond the Long range cannot be counted.
 Long Len(const Text& text)
 {
@@ -113,18 +115,16 @@ Integer AsciiToDen(const Text& text) { return rt::Asc(text); }
 Text DigitToHexLetter(const Text& text)
 {
     static constexpr const char* numbers[] = {"10", "11", "12", "13", "14", "15"};
-    static constexpr const char* letters[] = {"a", "b", "c", "d", "e", "f"};
     for (int i = 0; i < 6; ++i)
         if (rt::TextEquals(text, numbers[i]))
-            return letters[i];
+            return kHexLetters[i];
     return text;
 }
 
 Integer HexLetterToDigit(const Text& text)
 {
-    static constexpr const char* letters[] = {"a", "b", "c", "d", "e", "f"};
     for (int i = 0; i < 6; ++i)
-        if (rt::TextEquals(text, letters[i]))
+        if (rt::TextEquals(text, kHexLetters[i]))
             return static_cast<Integer>(10 + i);
     return rt::ToInteger(text);
 }

@@ -87,6 +87,8 @@ void FieldEdit::typeText(const QString& text)
         model_.typeKey(keyCode(ch));
 }
 
+void FieldEdit::selectWholeText() { model_.select(0, static_cast<rt::Long>(model_.text().size())); }
+
 void FieldEdit::copyToClipboard()
 {
     if (model_.selLength() > 0)
@@ -116,7 +118,7 @@ void FieldEdit::keyPressEvent(QKeyEvent* event)
     } else if (event->matches(QKeySequence::Copy)) {
         copyToClipboard();
     } else if (event->matches(QKeySequence::SelectAll)) {
-        model_.select(0, static_cast<rt::Long>(model_.text().size()));
+        selectWholeText();
     } else if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
         // Left out: an undo would edit the text around the model.
     } else if (isNavigation(event->key())) {
@@ -174,8 +176,7 @@ void FieldEdit::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(tr("Delete"), this, [this] { model_.pressDelete(); })
         ->setEnabled(selected && editable);
     menu.addSeparator();
-    menu.addAction(tr("Select All"), this,
-                   [this] { model_.select(0, static_cast<rt::Long>(model_.text().size())); })
+    menu.addAction(tr("Select All"), this, [this] { selectWholeText(); })
         ->setEnabled(!model_.text().empty());
     menu.exec(event->globalPos());
 }

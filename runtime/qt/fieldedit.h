@@ -25,6 +25,7 @@ protected:
 
 private:
     void typeText(const QString& text);
+    void selectWholeText();
     void copyToClipboard();
     void pasteFrom(bool selectionClipboard);
     void cutToClipboard();

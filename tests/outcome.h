@@ -6,28 +6,27 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <sstream>
 #include <string>
+#include <utility>
 
 inline const std::string TM = "!type mismatch", OV = "!overflow", IA = "!invalid argument";
 
 template <class F> std::string outcome(F f)
-{
-    try {
-        std::ostringstream out;
-        out << f();
-        return out.str();
-    } catch (const rt::Error& e) {
-        return std::string("!") + rt::describe(e.kind());
-    }
+try {
+    std::ostringstream out;
+    out << f();
+    return out.str();
+} catch (const rt::Error& e) {
+    return "!" + std::string(rt::describe(e.kind()));
 }
 
-struct Row {
-    rt::Text in, want;
-};
+using Row = std::pair<rt::Text, std::string>; // input, wanted outcome
 
-template <class F, std::size_t N> void check(F f, const Row (&rows)[N])
+template <class F, class Rows = std::initializer_list<Row>> void check(F f, const Rows& rows)
 {
-    for (const auto& r : rows)
-        EXPECT_EQ(outcome([&] { return f(r.in); }), r.want) << '"' << r.in.substr(0, 20) << '"';
+    for (const Row& r : rows)
+        EXPECT_EQ(outcome([&] { return f(r.first); }), r.second)
+            << '"' << r.first.substr(0, 20) << '"';
 }

@@ -6,14 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <sstream>
 #include <string>
 
 namespace {
 
-struct Texts {
-    std::string den, hex, bin, ascii;
-};
+using Texts = std::array<std::string, 4>; // denary, hex, binary, character
 
 // Steps are separated by '|': a field (d, a, h, b) then "=keys" to type,
 // "+text" to paste, "*" to select all or "-" for Delete; "t" lets the status
@@ -63,13 +62,7 @@ protected:
         }
     }
 
-    void expectTexts(const Texts& want)
-    {
-        EXPECT_EQ(f.txtDen.text(), want.den);
-        EXPECT_EQ(f.txtHex.text(), want.hex);
-        EXPECT_EQ(f.txtBin.text(), want.bin);
-        EXPECT_EQ(f.txtASCII.text(), want.ascii);
-    }
+    Texts texts() { return {f.txtDen.text(), f.txtHex.text(), f.txtBin.text(), f.txtASCII.text()}; }
 };
 
 const Script kScripts[] = {
@@ -114,11 +107,16 @@ const Script kScripts[] = {
     {"bin_escape_on_empty_ends", "b=\0331", kEmpty, "Welcome!", true},
     {"hex_escape_on_empty_ends", "h=\0334", kEmpty, "Welcome!", true},
     {"den_delete_leaves_others", "d=65|d*|d-", {"", "41", "01000001", "A"}},
+    {"nothing_runs_after_end", "a=\033|d=65|b+00000001|t", kEmpty, "Welcome!", true},
     {"den_emptied_then_escape_ends",
      "d=65|d*|d-|d=\033",
      {"", "41", "01000001", "A"},
      "Welcome!",
      true},
+
+    // The status line
+    {"welcome_goes_at_the_first_tick", "t", kEmpty, ""},
+    {"message_goes_a_full_period_later", "t|d=999|t", {"999", "63", "01100011", "c"}, ""},
 
     // Pastes
     {"den_abc", "d=65|d*|d+abc", {"abc", "41", "01000001", "A"}, kDenMsg},
@@ -152,7 +150,7 @@ TEST_P(Scripts, LeaveTheFourFieldsAndStatus)
 {
     const Script& sc = GetParam();
     run(sc.steps);
-    expectTexts(sc.want);
+    EXPECT_EQ(texts(), sc.want);
     EXPECT_EQ(f.txtInfo.text(), sc.status);
     EXPECT_EQ(app.ended(), sc.ended);
     // Between keystrokes no flag is left over.
@@ -169,17 +167,17 @@ TEST_F(Window, EveryValueThroughEveryFieldAgrees)
         std::string bin;
         for (int b = 7; b >= 0; --b)
             bin += ((v >> b) & 1) ? '1' : '0';
-        const Texts want{std::to_string(v), std::string{kHex[v >> 4], kHex[v & 15]}, bin,
-                         std::string(1, static_cast<char>(v))};
-        for (const std::string& steps : {"d=\b" + want.den, "h=\b" + want.hex, "b=\b" + want.bin}) {
+        const std::string den = std::to_string(v), hex{kHex[v >> 4], kHex[v & 15]};
+        const Texts want{den, hex, bin, std::string(1, static_cast<char>(v))};
+        for (const std::string& steps : {"d=\b" + den, "h=\b" + hex, "b=\b" + bin}) {
             SCOPED_TRACE(steps);
             run(steps);
-            expectTexts(want);
+            EXPECT_EQ(texts(), want);
         }
         // Control characters cannot be typed; they arrive by paste.
         run("a=\b");
-        f.txtASCII.paste(want.ascii);
-        expectTexts(want);
+        f.txtASCII.paste(want[3]);
+        EXPECT_EQ(texts(), want);
     }
     EXPECT_EQ(f.txtInfo.text(), "Welcome!");
 }
@@ -192,37 +190,12 @@ TEST_F(Window, ClearFieldsNeedsTwoCallsWhileDenaryHoldsAValue)
     rt::typeKeys(f.txtDen, "65");
     f.txtHex.onChange = [&changes] { ++changes; };
     f.ClearFields();
-    expectTexts({"", "41", "01000001", "A"});
+    EXPECT_EQ(texts(), (Texts{"", "41", "01000001", "A"}));
     EXPECT_EQ(f.txtASCII.selLength(), 1);
     EXPECT_EQ(changes, 2); // emptied, then refilled
     f.ClearFields();
-    expectTexts(kEmpty);
+    EXPECT_EQ(texts(), kEmpty);
     EXPECT_FALSE(f.SuppressHexError);
-}
-
-TEST_F(Window, StatusStaysAFullPeriodThenTheTimerStops)
-{
-    host.advance(1999);
-    EXPECT_EQ(f.txtInfo.text(), "Welcome!");
-    host.advance(501);
-    EXPECT_EQ(f.txtInfo.text(), "");
-    EXPECT_FALSE(f.tmrEmptyFields.enabled());
-    rt::typeKeys(f.txtDen, "999");
-    EXPECT_TRUE(f.tmrEmptyFields.enabled());
-    host.advance(1999);
-    EXPECT_EQ(f.txtInfo.text(), kDenMsg);
-    host.advance(1);
-    EXPECT_EQ(f.txtInfo.text(), "");
-    EXPECT_FALSE(f.tmrEmptyFields.enabled());
-}
-
-TEST_F(Window, EndStopsEverythingThatFollows)
-{
-    run("a=\033|d=65|b+00000001");
-    host.advance(5000); // no key, paste or tick runs after End
-    EXPECT_TRUE(app.ended() && host.quitRequested());
-    expectTexts(kEmpty);
-    EXPECT_EQ(f.txtInfo.text(), "Welcome!");
 }
 
 TEST_F(Window, AboutClosesWhenTheConverterIsActivatedAndReopensAnew)
@@ -237,7 +210,7 @@ TEST_F(Window, AboutClosesWhenTheConverterIsActivatedAndReopensAnew)
     f.cmdAbout.click();
     EXPECT_TRUE(about.loaded());
     EXPECT_EQ(about.Label3.caption(), "v2.19");
-    expectTexts(k65);
+    EXPECT_EQ(texts(), k65);
     EXPECT_EQ(f.txtInfo.text(), "Welcome!");
 }
 

@@ -3,6 +3,7 @@
 // starts from is rebuilt outside the clock.
 #include "frmMain.h"
 #include "headless.h"
+#include "product.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,7 +16,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Window {
     rt::HeadlessHost host;
-    rt::Application app{host};
+    rt::Application app{host, kProduct};
     frmMain& f = app.defaultInstance<frmMain>();
     Window() { f.show(); }
 };

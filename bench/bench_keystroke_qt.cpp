@@ -2,6 +2,7 @@
 // repainted, under the offscreen platform. The Backspace that resets the
 // window between iterations runs outside the clock.
 #include "frmMain.h"
+#include "product.h"
 #include "qthost.h"
 
 #include <benchmark/benchmark.h>
@@ -45,7 +46,7 @@ private:
 
 struct Session {
     rtqt::QtHost host;
-    rt::Application app{host};
+    rt::Application app{host, kProduct};
     frmMain& f = app.defaultInstance<frmMain>();
     PaintWatch paints;
 
@@ -56,7 +57,6 @@ struct Session {
             paints.watch(host.widget(*box));
         settle();
     }
-    ~Session() { host.closeAll(); }
     QWidget* widget(rt::TextBox& box) const { return host.widget(box); }
 
     static void key(QWidget* w, int code, const QString& text)

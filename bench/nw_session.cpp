@@ -4,6 +4,7 @@
 // ending with Escape in an empty field. Prints the fields after each step;
 // exits 0 only when the program ended itself.
 #include "frmMain.h"
+#include "product.h"
 #include "qthost.h"
 
 #include <QApplication>
@@ -121,7 +122,7 @@ void runStep(std::size_t i)
 
 int main(int argc, char** argv)
 {
-    return rtqt::run<frmMain>(argc, argv, [](QWidget* top) {
+    return rtqt::run<frmMain>(argc, argv, kProduct, [](QWidget* top) {
         mainWindow = top;
         QTimer::singleShot(kGiveUpMs, top, [] {
             std::fprintf(stderr, "nw_session: the program did not end on Escape\n");

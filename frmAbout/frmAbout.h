@@ -20,6 +20,3 @@ public:
     void Form_Deactivate();
     void cmdOK_Click();
 };
-
-// The program's icon, as the toolkit binding finds it among its resources.
-inline constexpr const char* kProgramIcon = ":/numberwell/numberwell.png";

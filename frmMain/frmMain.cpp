@@ -14,15 +14,13 @@ constexpr rt::Integer kBackspace = 8;
 constexpr rt::Integer kEnter = 13;
 constexpr rt::Integer kEscape = 27;
 
-constexpr rt::Rgb kStatusGreen{192, 255, 192};
-
 // The field inside a frame sits at the same place in each of the four frames.
 constexpr rt::Rect kFieldInFrame{120, 240, 2775, 375};
 
 } // namespace
 
 frmMain::frmMain(rt::Application& app)
-    : rt::Form(app, "frmMain", "Numberwell", 6330, 2145, kProgramIcon),
+    : rt::Form(app, "frmMain", "Numberwell", 6330, 2145, rt::Picture::ProgramIcon),
       cmdAbout(*this, "cmdAbout", nullptr, {5520, 1680, 735, 375}, 4, "About"),
       txtInfo(*this, "txtInfo", nullptr, {120, 1680, 5295, 375}, 9),
       tmrEmptyFields(*this, "tmrEmptyFields", 2000, true),
@@ -37,7 +35,7 @@ frmMain::frmMain(rt::Application& app)
 {
     txtInfo.setText("Welcome!");
     txtInfo.setEnabled(false);
-    txtInfo.setBackColor(&kStatusGreen);
+    txtInfo.setBackColor({192, 255, 192});
     txtInfo.setAccessibleName("Status");
     txtASCII.setMaxLength(1);
     txtHex.setMaxLength(2);
@@ -51,28 +49,59 @@ frmMain::frmMain(rt::Application& app)
     cmdAbout.onClick = [this] { cmdAbout_Click(); };
     tmrEmptyFields.onTimer = [this] { tmrEmptyFields_Timer(); };
     txtDen.onChange = [this] { txtDen_Change(); };
-    txtDen.onKeyPress = [this](rt::Integer& k) { txtDen_KeyPress(k); };
     txtASCII.onChange = [this] { txtASCII_Change(); };
-    txtASCII.onKeyPress = [this](rt::Integer& k) { txtASCII_KeyPress(k); };
     txtBin.onChange = [this] { txtBin_Change(); };
-    txtBin.onKeyPress = [this](rt::Integer& k) { txtBin_KeyPress(k); };
     txtHex.onChange = [this] { txtHex_Change(); };
+    txtDen.onKeyPress = [this](rt::Integer& k) { txtDen_KeyPress(k); };
+    txtASCII.onKeyPress = [this](rt::Integer& k) { txtASCII_KeyPress(k); };
+    txtBin.onKeyPress = [this](rt::Integer& k) { txtBin_KeyPress(k); };
     txtHex.onKeyPress = [this](rt::Integer& k) { txtHex_KeyPress(k); };
 }
 
 // ---- Shared operations
 
+// Each field in turn; a write that fails is skipped.
+void frmMain::emptyInOrder(std::initializer_list<rt::TextBox*> fields)
+{
+    for (rt::TextBox* field : fields)
+        resumeNext([&] { field->setText(""); });
+}
+
 void frmMain::ClearFields()
 {
     SuppressHexError = true;
-    resumeNext([&] { txtHex.setText(""); });
-    resumeNext([&] { txtBin.setText(""); });
-    // Emptying the character field while txtDen still holds a value refills
-    // the other three from it; a second call is needed to empty them.
-    resumeNext([&] { txtASCII.setText(""); });
-    resumeNext([&] { txtDen.setText(""); });
-    // The flag silences only a failure inside this call's own cascade.
+    // The decimal field goes last: emptying the character field while it still
+    // holds a value refills the other three from it (see ClearFieldsTwice).
+    emptyInOrder({&txtHex, &txtBin, &txtASCII, &txtDen});
+    // The flag covers only this call's own cascade.
     SuppressHexError = false;
+}
+
+// The first call can leave three fields refilled from the decimal value it
+// empties last; the second finds nothing to refill from.
+void frmMain::ClearFieldsTwice()
+{
+    ClearFields();
+    ClearFields();
+}
+
+// One pass empties all four: with the decimal field gone first, the character
+// field's Change finds nothing to refill from.
+void frmMain::emptyFieldsDenaryFirst() { emptyInOrder({&txtDen, &txtBin, &txtHex, &txtASCII}); }
+
+// Backspace empties the four fields, its own field first.
+void frmMain::backspaceIn(rt::TextBox& field)
+{
+    resumeNext([&] { field.setText(""); });
+    ClearFieldsTwice();
+}
+
+// Escape empties the four fields, or ends the program when its field is empty.
+void frmMain::escapeFrom(const rt::TextBox& field)
+{
+    if (field.text().empty())
+        app().end();
+    emptyFieldsDenaryFirst();
 }
 
 void frmMain::showStatus(const rt::Text& message)
@@ -102,13 +131,31 @@ bool frmMain::denaryOutOfRange()
            resumeTest([&] { return rt::ToDouble(txtDen.text()) < 0; });
 }
 
-void frmMain::emptyAllFields()
+// The other three fields from the decimal text; a step that fails is skipped.
+void frmMain::fillFromDenary()
 {
-    // txtDen goes first, so the character field's Change finds nothing to refill from.
-    resumeNext([&] { txtDen.setText(""); });
-    resumeNext([&] { txtBin.setText(""); });
-    resumeNext([&] { txtHex.setText(""); });
-    resumeNext([&] { txtASCII.setText(""); });
+    resumeNext([&] { txtBin.setText(DenToBin(txtDen.text())); });
+    resumeNext([&] { txtHex.setText(DenToHex(txtDen.text())); });
+    resumeNext([&] { txtASCII.setText(DenToAscii(rt::ToInteger(txtDen.text()))); });
+}
+
+// The decimal field from the character, then binary and hex from the decimal
+// field as it then stands; a step that fails is skipped.
+void frmMain::fillFromCharacter()
+{
+    resumeNext([&] { txtDen.setText(rt::Str(AsciiToDen(txtASCII.text()))); });
+    resumeNext([&] { txtBin.setText(DenToBin(txtDen.text())); });
+    resumeNext([&] { txtHex.setText(DenToHex(txtDen.text())); });
+}
+
+// The binary entry padded, then the other three from it; a failure goes to
+// the caller.
+void frmMain::fillFromBinary()
+{
+    txtBin.setText(PadBinary(txtBin.text()));
+    txtDen.setText(BinToDen(txtBin.text()));
+    txtASCII.setText(DenToAscii(rt::ToInteger(txtDen.text())));
+    txtHex.setText(DenToHex(txtDen.text()));
 }
 
 void frmMain::cmdAbout_Click() { app().defaultInstance<frmAbout>().show(); }
@@ -125,9 +172,7 @@ void frmMain::txtDen_Change()
         DenaryBusy = false;
         return;
     }
-    resumeNext([&] { txtBin.setText(DenToBin(txtDen.text())); });
-    resumeNext([&] { txtHex.setText(DenToHex(txtDen.text())); });
-    resumeNext([&] { txtASCII.setText(DenToAscii(rt::ToInteger(txtDen.text()))); });
+    fillFromDenary();
     selectAllFields();
     DenaryBusy = false;
 }
@@ -135,59 +180,44 @@ void frmMain::txtDen_Change()
 void frmMain::txtDen_KeyPress(rt::Integer& KeyAscii)
 {
     if (KeyAscii == kBackspace) {
-        resumeNext([&] { txtDen.setText(""); });
-        ClearFields();
-        ClearFields();
+        backspaceIn(txtDen);
         return;
     }
-    const bool control = KeyAscii == kEscape || KeyAscii == kBackspace || KeyAscii == kEnter;
-    if (txtDen.text().size() == 3 && !control) {
+    const bool enterOrEscape = KeyAscii == kEnter || KeyAscii == kEscape;
+    if (txtDen.text().size() == 3 && !enterOrEscape) {
         KeyAscii = 0;
         return;
     }
-    if (resumeTest([&] { return !rt::IsNumeric(rt::Chr(KeyAscii)); }) && !control) {
+    if (resumeTest([&] { return !rt::IsNumeric(rt::Chr(KeyAscii)); }) && !enterOrEscape) {
         KeyAscii = 0;
         return;
     }
     // The text as it stood before the key; converted only when it is a value
     // the fields can show, so Enter never spreads an out-of-range number.
-    if (!denaryOutOfRange()) {
-        resumeNext([&] { txtBin.setText(DenToBin(txtDen.text())); });
-        resumeNext([&] { txtHex.setText(DenToHex(txtDen.text())); });
-        resumeNext([&] { txtASCII.setText(DenToAscii(rt::ToInteger(txtDen.text()))); });
-    } else if (KeyAscii == kEnter && !txtDen.text().empty()) {
+    if (!denaryOutOfRange())
+        fillFromDenary();
+    else if (KeyAscii == kEnter && !txtDen.text().empty())
         showStatus("Denary must be 0-255");
-    }
-    if (KeyAscii == kEscape && txtDen.text().empty())
-        app().end();
-    if (KeyAscii == kEscape && !txtDen.text().empty())
-        emptyAllFields();
+    if (KeyAscii == kEscape)
+        escapeFrom(txtDen);
 }
 
 // ---- Character field
 
 void frmMain::txtASCII_Change()
 {
-    resumeNext([&] { txtDen.setText(rt::Str(AsciiToDen(txtASCII.text()))); });
-    resumeNext([&] { txtBin.setText(DenToBin(txtDen.text())); });
-    resumeNext([&] { txtHex.setText(DenToHex(txtDen.text())); });
+    fillFromCharacter();
     selectAllFields();
 }
 
 void frmMain::txtASCII_KeyPress(rt::Integer& KeyAscii)
 {
     ClearFields();
-    if (KeyAscii == kBackspace) {
-        ClearFields();
-        ClearFields();
-    }
-    resumeNext([&] { txtDen.setText(rt::Str(AsciiToDen(txtASCII.text()))); });
-    resumeNext([&] { txtBin.setText(DenToBin(txtDen.text())); });
-    resumeNext([&] { txtHex.setText(DenToHex(txtDen.text())); });
-    if (KeyAscii == kEscape && txtASCII.text().empty())
-        app().end();
-    if (KeyAscii == kEscape && !txtASCII.text().empty())
-        emptyAllFields();
+    if (KeyAscii == kBackspace)
+        ClearFieldsTwice();
+    fillFromCharacter();
+    if (KeyAscii == kEscape)
+        escapeFrom(txtASCII);
 }
 
 // ---- Binary field
@@ -196,32 +226,22 @@ void frmMain::txtBin_Change()
 {
     if (txtBin.text().size() != 8)
         return;
-    txtBin.setText(PadBinary(txtBin.text()));
-    txtDen.setText(BinToDen(txtBin.text()));
-    txtASCII.setText(DenToAscii(rt::ToInteger(txtDen.text())));
-    txtHex.setText(DenToHex(txtDen.text()));
+    // Its padding write finds eight characters and changes nothing.
+    fillFromBinary();
     selectAllFields();
 }
 
 void frmMain::txtBin_KeyPress(rt::Integer& KeyAscii)
 {
     rt::goToHandler([&] {
-        if (KeyAscii == kBackspace) {
-            ClearFields();
-            ClearFields();
-        }
+        if (KeyAscii == kBackspace)
+            ClearFieldsTwice();
         if ((KeyAscii > '1' || KeyAscii < '0') && KeyAscii != kEnter && KeyAscii != kEscape)
             KeyAscii = 0;
-        if (KeyAscii == kEnter) {
-            txtBin.setText(PadBinary(txtBin.text()));
-            txtDen.setText(BinToDen(txtBin.text()));
-            txtASCII.setText(DenToAscii(rt::ToInteger(txtDen.text())));
-            txtHex.setText(DenToHex(txtDen.text()));
-        }
-        if (txtBin.text().empty() && KeyAscii == kEscape)
-            app().end();
-        if (!txtBin.text().empty() && KeyAscii == kEscape)
-            emptyAllFields();
+        if (KeyAscii == kEnter)
+            fillFromBinary();
+        if (KeyAscii == kEscape)
+            escapeFrom(txtBin);
     });
 }
 
@@ -247,30 +267,14 @@ void frmMain::txtHex_Change()
             SkipHexChange = false;
             selectAllFields();
         },
-        [&](const rt::Error&) {
-            if (DenaryBusy)
-                return;
-            if (txtHex.text().size() < 2)
-                return;
-            if (SuppressHexError) {
-                SuppressHexError = false;
-                return;
-            }
-            showStatus("Hex must be 00-FF");
-        });
+        // Only the user's own entry can fail here, so every failure is reported.
+        [&](const rt::Error&) { showStatus("Hex must be 00-FF"); });
 }
 
 void frmMain::txtHex_KeyPress(rt::Integer& KeyAscii)
 {
-    if (KeyAscii == kBackspace) {
-        SkipHexChange = false;
-        resumeNext([&] { txtHex.setText(""); });
-        ClearFields();
-        ClearFields();
-        return;
-    }
-    if (KeyAscii == kEscape && txtHex.text().empty())
-        app().end();
-    if (KeyAscii == kEscape && !txtHex.text().empty())
-        emptyAllFields();
+    if (KeyAscii == kBackspace)
+        backspaceIn(txtHex);
+    else if (KeyAscii == kEscape)
+        escapeFrom(txtHex);
 }

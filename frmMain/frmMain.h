@@ -1,11 +1,13 @@
 // The converter window: one byte value in four fields that drive one another.
 // Every handler works step by step on the fields, re-reading them at each
 // step; a write into a field runs that field's Change handler before it
-// returns, and that nesting (with the three flags below) is what keeps the
-// fields consistent. Conversions come from conversion.h.
+// returns, and that nesting (with the flags below) is what keeps the fields
+// consistent. Conversions come from conversion.h.
 #pragma once
 
 #include "forms.h"
+
+#include <initializer_list>
 
 class frmMain : public rt::Form {
 public:
@@ -26,9 +28,11 @@ public:
 
     // The next Change of txtHex is the echo of its own write-back.
     bool SkipHexChange = false;
-    // A decimal entry is being carried into the other fields.
+    // A decimal entry is being carried into the other fields, and a clear-all
+    // is running. No handler reads them: a hex entry can fail only as the
+    // user's own entry, never inside either stretch. They stay as the marks
+    // the handlers set, so each handler still reads as its steps.
     bool DenaryBusy = false;
-    // A clear-all is running: a hex failure inside it is not reported.
     bool SuppressHexError = false;
 
     void ClearFields();
@@ -36,17 +40,24 @@ public:
     void cmdAbout_Click();
     void tmrEmptyFields_Timer();
     void txtDen_Change();
-    void txtDen_KeyPress(rt::Integer& KeyAscii);
     void txtASCII_Change();
-    void txtASCII_KeyPress(rt::Integer& KeyAscii);
     void txtBin_Change();
-    void txtBin_KeyPress(rt::Integer& KeyAscii);
     void txtHex_Change();
+    void txtDen_KeyPress(rt::Integer& KeyAscii);
+    void txtASCII_KeyPress(rt::Integer& KeyAscii);
+    void txtBin_KeyPress(rt::Integer& KeyAscii);
     void txtHex_KeyPress(rt::Integer& KeyAscii);
 
 private:
     void showStatus(const rt::Text& message);
     void selectAllFields();
     bool denaryOutOfRange();
-    void emptyAllFields();
+    void fillFromDenary();
+    void fillFromCharacter();
+    void fillFromBinary();
+    void emptyInOrder(std::initializer_list<rt::TextBox*> fields);
+    void ClearFieldsTwice();
+    void emptyFieldsDenaryFirst();
+    void backspaceIn(rt::TextBox& field);
+    void escapeFrom(const rt::TextBox& field);
 };

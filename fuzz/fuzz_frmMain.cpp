@@ -8,6 +8,7 @@
 #include "frmAbout.h"
 #include "frmMain.h"
 #include "headless.h"
+#include "product.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -79,7 +80,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     rt::HeadlessHost host;
-    rt::Application app(host);
+    rt::Application app(host, kProduct);
     auto& main = app.defaultInstance<frmMain>();
     main.show();
     rt::TextBox* const fields[] = {&main.txtDen, &main.txtASCII, &main.txtHex, &main.txtBin};
@@ -132,10 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             app.defaultInstance<frmAbout>().cmdOK.click();
             break;
         case ActivateMain:
-            rt::HeadlessHost::activate(main);
+            main.userActivate();
             break;
         case ActivateAbout:
-            rt::HeadlessHost::activate(app.defaultInstance<frmAbout>());
+            app.defaultInstance<frmAbout>().userActivate();
             break;
         case Tab:
             main.focusNext();

@@ -172,7 +172,6 @@ Double ToDouble(std::string_view text)
 
 Long ToLong(std::string_view text) { return roundTo<Long>(ToDouble(text)); }
 Integer ToInteger(std::string_view text) { return roundTo<Integer>(ToDouble(text)); }
-Long ToLong(Double value) { return roundTo<Long>(value); }
 Integer ToInteger(Double value) { return roundTo<Integer>(value); }
 Integer ToInteger(Long value) { return checked<Integer>(value); }
 
@@ -244,9 +243,7 @@ Text Right(std::string_view text, Long count)
 bool TextEquals(std::string_view a, std::string_view b) { return a == b; }
 
 Integer Add(Integer a, Integer b) { return checked<Integer>(a + b); }
-Integer Sub(Integer a, Integer b) { return checked<Integer>(a - b); }
 Integer Mul(Integer a, Integer b) { return checked<Integer>(a * b); }
-Long Add(Long a, Long b) { return checked<Long>(static_cast<long long>(a) + b); }
 Long Sub(Long a, Long b) { return checked<Long>(static_cast<long long>(a) - b); }
 Long Mul(Long a, Long b) { return checked<Long>(static_cast<long long>(a) * b); }
 

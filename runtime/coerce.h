@@ -36,7 +36,6 @@ Long ToLong(std::string_view text);       // rounds half to even
 Integer ToInteger(std::string_view text); // rounds half to even
 
 // Narrowing; a Double rounds half to even first.
-Long ToLong(Double value);
 Integer ToInteger(Double value);
 Integer ToInteger(Long value);
 
@@ -56,9 +55,7 @@ bool TextEquals(std::string_view a, std::string_view b); // byte for byte, no fo
 
 // Checked arithmetic: a result outside the type raises Overflow.
 Integer Add(Integer a, Integer b);
-Integer Sub(Integer a, Integer b);
 Integer Mul(Integer a, Integer b);
-Long Add(Long a, Long b);
 Long Sub(Long a, Long b);
 Long Mul(Long a, Long b);
 Long IntDiv(Long a, Long b); // truncates toward zero; a zero divisor raises InvalidArgument

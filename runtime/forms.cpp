@@ -1,11 +1,8 @@
 #include "forms.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
-
-#ifndef NW_VERSION_MAJOR
-#error "the build passes the version in NW_VERSION_MAJOR and NW_VERSION_MINOR"
-#endif
 
 namespace rt {
 
@@ -66,9 +63,27 @@ void TextBox::setSelLength(Long length) { select(selStart_, length); }
 
 Text TextBox::selText() const { return text_.substr(selStart_, selLength_); }
 
+void TextBox::setMaxLength(Long length)
+{
+    maxLength_ = length;
+    changed();
+}
+
 void TextBox::setEnabled(bool enabled)
 {
     enabled_ = enabled;
+    changed();
+}
+
+void TextBox::setBackColor(Rgb color)
+{
+    backColor_ = color;
+    changed();
+}
+
+void TextBox::setAccessibleName(std::string name)
+{
+    accessibleName_ = std::move(name);
     changed();
 }
 
@@ -202,8 +217,8 @@ Frame::Frame(Form& form, std::string name, Rect geometry, int tabIndex, Text cap
     : Control(form, std::move(name), nullptr, geometry, tabIndex), caption_(std::move(caption))
 {}
 
-Image::Image(Form& form, std::string name, Rect geometry, std::string picture)
-    : Control(form, std::move(name), nullptr, geometry, -1), picture_(std::move(picture))
+Image::Image(Form& form, std::string name, Rect geometry, Picture picture)
+    : Control(form, std::move(name), nullptr, geometry, -1), picture_(picture)
 {}
 
 // ---- Timer
@@ -231,9 +246,9 @@ void Timer::tick()
 // ---- Form
 
 Form::Form(Application& app, std::string name, Text caption, int clientWidth, int clientHeight,
-           std::string icon)
+           Picture icon)
     : app_(app), name_(std::move(name)), caption_(std::move(caption)), clientWidth_(clientWidth),
-      clientHeight_(clientHeight), icon_(std::move(icon))
+      clientHeight_(clientHeight), icon_(icon)
 {
     app.forms_.push_back(this);
 }
@@ -280,20 +295,28 @@ void Form::unload()
     if (!loaded_ || unloading_)
         return;
     unloading_ = true;
-    loaded_ = false;
-    if (app_.active_ == this)
-        app_.active_ = nullptr;
-    timersChanged();
-    app_.host().formUnloaded(*this);
+    close();
     unloading_ = false;
     if (std::none_of(app_.forms_.begin(), app_.forms_.end(), [](Form* f) { return f->loaded(); }))
         app_.host().quit();
 }
 
+void Form::close()
+{
+    loaded_ = false;
+    if (app_.active_ == this)
+        app_.active_ = nullptr;
+    timersChanged();
+    app_.host().formUnloaded(*this);
+}
+
 void Form::setFocus(Control& control)
 {
-    if (&control.form() == this && control.canFocus())
-        focused_ = &control;
+    if (&control.form() != this || !control.canFocus())
+        return;
+    focused_ = &control;
+    if (loaded_)
+        app_.host().focusMoved(control);
 }
 
 void Form::focusNext(bool forward)
@@ -302,27 +325,47 @@ void Form::focusNext(bool forward)
     if (order.empty())
         return;
     auto it = std::find(order.begin(), order.end(), focused_);
-    if (it == order.end()) {
-        focused_ = order.front();
-        return;
-    }
     const auto n = static_cast<long>(order.size());
-    const auto i = ((it - order.begin()) + (forward ? 1 : n - 1)) % n;
-    focused_ = order[i];
+    const auto i = it == order.end() ? 0 : ((it - order.begin()) + (forward ? 1 : n - 1)) % n;
+    setFocus(*order[i]);
+}
+
+void Form::userActivate()
+{
+    app_.dispatch([this] { app_.activate(*this); });
+}
+
+void Form::userClose()
+{
+    app_.dispatch([this] { unload(); });
+}
+
+void Form::userFocus(Control& control)
+{
+    app_.dispatch([&] {
+        if (&control.form() == this && control.canFocus())
+            focused_ = &control;
+    });
 }
 
 // ---- Application
 
-Application::Application(Host& host) : host_(host) {}
+Application::Application(Host& host, Product product) : host_(host), product_(std::move(product)) {}
 
 Application::~Application()
 {
+    close();
     // Windows deregister themselves as they go.
     instances_.clear();
 }
 
-Integer Application::major() { return NW_VERSION_MAJOR; }
-Integer Application::minor() { return NW_VERSION_MINOR; }
+void Application::close()
+{
+    ended_ = true;
+    for (Form* form : forms_)
+        if (form->loaded())
+            form->close();
+}
 
 void Application::dispatch(const std::function<void()>& event)
 {
@@ -339,10 +382,12 @@ void Application::dispatch(const std::function<void()>& event)
         event();
         return;
     } catch (const EndRequest&) {
-    } catch (const Error& e) {
-        host_.reportError(std::string("Run-time error: ") + describe(e.kind()));
     } catch (const std::exception& e) {
-        host_.reportError(std::string("Run-time error: ") + e.what());
+        // rt::Error's text is its kind: "type mismatch", "overflow", ...
+        const std::string message = std::string("Run-time error: ") + e.what();
+        std::fprintf(stderr, "%s: %s\n", product_.name.c_str(), message.c_str());
+        exitCode_ = 1;
+        host_.reportError(product_.name, message);
     }
     // End, or an error no handler took: the program stops here.
     ended_ = true;

@@ -1,14 +1,32 @@
 // The forms runtime: a toolkit-free model of windows and their controls, the
 // event semantics the program's handlers rely on, the timer, End and the
-// application object. A Host (a toolkit binding, or the headless backend in
-// headless.h) shows the model and feeds user input into it; it never edits a
-// control around the model.
+// application object. A Host (a toolkit binding, or the headless host in
+// headless.h) shows the model and feeds the user's input into it.
+//
+// The contract between the model and a host:
+// - The host is told, for a window: formLoaded (build its views, hidden),
+//   then the window's Load runs, then formShown (show it, centred the first
+//   time, activate it and put the focus on Form::focused()). focusMoved when
+//   code moves the focus; timerChanged whenever a timer may have started,
+//   restarted or stopped (Timer::running() says which); formUnloaded (take its
+//   views down: this can come from inside one of the window's own events, so
+//   destroy them once that event is over); quit (leave the event loop);
+//   reportError (show an error no handler took; the program then ends).
+// - Every user action enters the model through exactly one entry, each one
+//   event through Application::dispatch: TextBox::typeKey, pressDelete, cut,
+//   copy, paste and select; CommandButton::click; Timer::tick;
+//   Form::userActivate, userClose and userFocus.
+// - A ControlView is told modelChanged() after every change of its control;
+//   it then shows the model again, whole (text, selection, enabled, colour,
+//   name). A host never changes a control's text itself.
+// - run() in program.h is the start-up and teardown order every host follows.
 #pragma once
 
 #include "coerce.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <typeindex>
 #include <typeinfo>
@@ -28,21 +46,32 @@ struct Rect {
 };
 
 struct Font {
-    std::string family; // empty: the toolkit's default font
-    double pointSize = 0;
+    enum class Face { Default, SansSerif }; // Default: the toolkit's own font
+    Face face = Face::Default;
+    double pointSize = 0; // 0: the toolkit's size
     bool bold = false;
 };
 
 struct Rgb {
     unsigned char r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+// Pictures by logical name; each binding finds them among its own resources.
+enum class Picture { None, ProgramIcon };
+
+// Who the program is, handed in once by the program's start-up.
+struct Product {
+    std::string name;  // also the title of error messages
+    std::string appId; // the desktop id
+    Integer major = 0, minor = 0;
 };
 
 // Thrown by Application::end(). Deliberately not an rt::Error or a
 // std::exception, so that no error policy can swallow it.
 struct EndRequest {};
 
-// What a toolkit binding shows of a control; told after every change of the
-// control's model so it can redraw from it.
+// What a binding shows of a control.
 class ControlView {
 public:
     virtual ~ControlView() = default;
@@ -101,14 +130,14 @@ public:
     void setSelLength(Long length); // from the caret, clipped to the text
     Text selText() const;
     Long maxLength() const { return maxLength_; }
-    void setMaxLength(Long length) { maxLength_ = length; } // 0: no limit; typing only
+    void setMaxLength(Long length); // 0: no limit; typing and pasting only
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled);
-    const Rgb* backColor() const { return backColor_; }
-    void setBackColor(const Rgb* color) { backColor_ = color; }
+    const std::optional<Rgb>& backColor() const { return backColor_; }
+    void setBackColor(Rgb color);
     // What a screen reader calls the field.
     const std::string& accessibleName() const { return accessibleName_; }
-    void setAccessibleName(std::string name) { accessibleName_ = std::move(name); }
+    void setAccessibleName(std::string name);
 
     // User input. Each is one event: it runs through the application's
     // dispatch edge, so nothing thrown by a handler escapes it.
@@ -129,7 +158,7 @@ private:
     Long selLength_ = 0;
     Long maxLength_ = 0;
     bool enabled_ = true;
-    const Rgb* backColor_ = nullptr;
+    std::optional<Rgb> backColor_;
     std::string accessibleName_;
 };
 
@@ -171,16 +200,15 @@ private:
     Text caption_;
 };
 
-// A picture shown at its own size; the picture is named by a resource path
-// that the toolkit binding resolves.
+// A picture shown at its own size.
 class Image : public Control {
 public:
-    Image(Form& form, std::string name, Rect geometry, std::string picture);
+    Image(Form& form, std::string name, Rect geometry, Picture picture);
     Kind kind() const override { return Kind::Image; }
-    const std::string& picture() const { return picture_; }
+    Picture picture() const { return picture_; }
 
 private:
-    std::string picture_;
+    Picture picture_;
 };
 
 // Raises Timer every interval while enabled and its window is loaded.
@@ -214,7 +242,7 @@ public:
     const Text& caption() const { return caption_; }
     int clientWidth() const { return clientWidth_; }
     int clientHeight() const { return clientHeight_; }
-    const std::string& icon() const { return icon_; }
+    Picture icon() const { return icon_; }
 
     // In creation order.
     const std::vector<Control*>& controls() const { return controls_; }
@@ -228,48 +256,59 @@ public:
     void setFocus(Control& control); // ignored for a control that cannot take it
     void focusNext(bool forward = true);
 
+    // User input, each one event through the dispatch edge.
+    void userActivate();              // the user brought the window to the front
+    void userClose();                 // the window's close button: unloads it
+    void userFocus(Control& control); // the toolkit has already moved the focus
+
     std::function<void()> onLoad;
     std::function<void()> onDeactivate;
 
 protected:
     Form(Application& app, std::string name, Text caption, int clientWidth, int clientHeight,
-         std::string icon);
+         Picture icon);
 
 private:
     friend class Control;
+    friend class Application;
     void timersChanged();
+    void close();
 
     Application& app_;
     std::string name_;
     Text caption_;
     int clientWidth_;
     int clientHeight_;
-    std::string icon_;
+    Picture icon_;
     std::vector<Control*> controls_;
     Control* focused_ = nullptr;
     bool loaded_ = false;
     bool unloading_ = false;
 };
 
-// What a toolkit binding, or the headless backend, does for the runtime.
+// What a toolkit binding, or the headless host, does for the runtime; the
+// contract at the top of this file says when each is called.
 class Host {
 public:
     virtual ~Host() = default;
-    virtual void formLoaded(Form& form) = 0;   // build its widgets; Load follows
-    virtual void formShown(Form& form) = 0;    // show and activate it
-    virtual void formUnloaded(Form& form) = 0; // take its widgets down
+    virtual void formLoaded(Form& form) = 0;
+    virtual void formShown(Form& form) = 0;
+    virtual void formUnloaded(Form& form) = 0;
+    virtual void focusMoved(Control& control) = 0;
     virtual void timerChanged(Timer& timer) = 0;
+    virtual void exec() = 0; // runs the event loop until quit()
     virtual void quit() = 0;
-    virtual void reportError(const std::string& message) = 0;
+    virtual void reportError(const std::string& title, const std::string& message) = 0;
 };
 
 class Application {
 public:
-    explicit Application(Host& host);
+    Application(Host& host, Product product);
     ~Application();
 
-    static Integer major();
-    static Integer minor();
+    const Product& product() const { return product_; }
+    Integer major() const { return product_.major; }
+    Integer minor() const { return product_.minor; }
 
     Host& host() const { return host_; }
 
@@ -288,6 +327,10 @@ public:
 
     [[noreturn]] void end(); // stops the program: no further step or handler runs
     bool ended() const { return ended_; }
+    int exitCode() const { return exitCode_; } // 0, or 1 after an error no handler took
+
+    // Takes every window down without raising anything: the program is over.
+    void close();
 
     Form* activeForm() const { return active_; }
     void activate(Form& form); // raises Deactivate on the window that was active
@@ -302,10 +345,12 @@ private:
     void formGone(Form& form);
 
     Host& host_;
+    Product product_;
     std::unordered_map<std::type_index, std::unique_ptr<Form>> instances_;
     std::vector<Form*> forms_;
     Form* active_ = nullptr;
     bool ended_ = false;
+    int exitCode_ = 0;
     int dispatchDepth_ = 0;
     int changeDepth_ = 0;
     int maxChangeDepth_ = 0;

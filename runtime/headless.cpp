@@ -36,11 +36,6 @@ void HeadlessHost::advance(long long ms)
     now_ = target;
 }
 
-void HeadlessHost::activate(Form& form)
-{
-    form.app().dispatch([&] { form.app().activate(form); });
-}
-
 void typeKeys(TextBox& field, std::string_view keys)
 {
     field.form().setFocus(field);

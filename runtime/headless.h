@@ -16,16 +16,18 @@ public:
     void formLoaded(Form&) override {}
     void formShown(Form& form) override;
     void formUnloaded(Form& form) override;
+    void focusMoved(Control&) override {}
     void timerChanged(Timer& timer) override;
+    void exec() override {} // nothing to wait for: tests drive every event by hand
     void quit() override { quitRequested_ = true; }
-    void reportError(const std::string& message) override { errors_.push_back(message); }
+    void reportError(const std::string&, const std::string& message) override
+    {
+        errors_.push_back(message);
+    }
 
     // Fires every timer that falls due within the next `ms` milliseconds, in order.
     void advance(long long ms);
     long long now() const { return now_; }
-
-    // The user brings a window to the front (a click into it).
-    static void activate(Form& form);
 
     bool visible(const Form& form) const { return visible_.count(&form) != 0; }
     bool quitRequested() const { return quitRequested_; }

@@ -1,6 +1,7 @@
 // Renders the converter window from the real widgets, with a value typed in,
 // to a PNG for the README. Runs under the offscreen platform; no display needed.
 #include "frmMain.h"
+#include "product.h"
 #include "qthost.h"
 
 #include <QApplication>
@@ -18,7 +19,7 @@ int main(int argc, char** argv)
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     int one = 1;
-    return rtqt::run<frmMain>(one, argv, [out](QWidget* window) {
+    return rtqt::run<frmMain>(one, argv, kProduct, [out](QWidget* window) {
         if (auto* den = window->findChild<QLineEdit*>(QStringLiteral("txtDen")))
             QTest::keyClicks(den, QStringLiteral("65"));
         const bool saved = window->grab().save(out, "PNG");

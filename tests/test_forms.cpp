@@ -14,7 +14,9 @@ namespace {
 using Log = std::vector<std::string>;
 
 struct Probe : rt::Form {
-    explicit Probe(rt::Application& app) : rt::Form(app, "Probe", "Probe", 3000, 2000, "") {}
+    explicit Probe(rt::Application& app)
+        : rt::Form(app, "Probe", "Probe", 3000, 2000, rt::Picture::None)
+    {}
     rt::TextBox a{*this, "a", nullptr, {}, 1};
     rt::TextBox b{*this, "b", nullptr, {}, 0};
     rt::CommandButton ok{*this, "ok", nullptr, {}, 2, "OK"};
@@ -22,7 +24,9 @@ struct Probe : rt::Form {
 };
 
 struct Other : rt::Form {
-    explicit Other(rt::Application& app) : rt::Form(app, "Other", "Other", 100, 100, "") {}
+    explicit Other(rt::Application& app)
+        : rt::Form(app, "Other", "Other", 100, 100, rt::Picture::None)
+    {}
 };
 
 // A field as text with its selection in brackets: "ab[cd]", or "ab[]cd" for a bare caret.
@@ -42,7 +46,7 @@ void load(rt::TextBox& t, const std::string& s)
 
 struct Runtime : ::testing::Test {
     rt::HeadlessHost host;
-    rt::Application app{host};
+    rt::Application app{host, {}};
     Probe& p = app.defaultInstance<Probe>();
     Log log;
 
@@ -141,7 +145,7 @@ TEST_F(Runtime, TimersAndDefaultInstancesFollowLoadingAndTheLastUnloadEndsThePro
     host.advance(500);
     p.tick.setEnabled(true); // a new period starts now
     other.show();
-    rt::HeadlessHost::activate(p); // Deactivate unloads it
+    p.userActivate(); // Deactivate unloads it
     other.show();
     host.advance(150);
     p.unload();

@@ -3,6 +3,7 @@
 #include "frmAbout.h"
 #include "frmMain.h"
 #include "headless.h"
+#include "product.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ const Texts kJ{"74", "4a", "01001010", "J"}, k5{"5", "05", "00000101", "\x05"};
 class Window : public ::testing::Test {
 protected:
     rt::HeadlessHost host;
-    rt::Application app{host};
+    rt::Application app{host, kProduct};
     frmMain& f = app.defaultInstance<frmMain>();
 
     void SetUp() override { f.show(); }
@@ -205,11 +206,11 @@ TEST_F(Window, AboutClosesWhenTheConverterIsActivatedAndReopensAnew)
     auto& about = app.defaultInstance<frmAbout>();
     EXPECT_EQ(app.activeForm(), &about);
     about.Label3.setCaption("stale");
-    rt::HeadlessHost::activate(f);
+    f.userActivate();
     EXPECT_FALSE(about.loaded() || host.visible(about));
     f.cmdAbout.click();
     EXPECT_TRUE(about.loaded());
-    EXPECT_EQ(about.Label3.caption(), "v2.19");
+    EXPECT_EQ(about.Label3.caption(), "v" NW_VERSION_TEXT);
     EXPECT_EQ(texts(), k65);
     EXPECT_EQ(f.txtInfo.text(), "Welcome!");
 }

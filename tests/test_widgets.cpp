@@ -1,6 +1,7 @@
 // Real widgets under the offscreen platform: what only a real toolkit can show.
 #include "frmAbout.h"
 #include "frmMain.h"
+#include "product.h"
 #include "qthost.h"
 
 #include <QAccessible>
@@ -15,15 +16,23 @@
 #include <gtest/gtest.h>
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QRect& r, std::ostream* os)
+{
+    *os << r.x() << ',' << r.y() << ' ' << r.width() << 'x' << r.height();
+}
+void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << 'x' << s.height(); }
 
 namespace {
 
 struct Widgets : ::testing::Test {
     rtqt::QtHost host;
-    rt::Application app{host};
+    rt::Application app{host, kProduct};
     frmMain& f = app.defaultInstance<frmMain>();
-    void SetUp() override { f.show(); }
-    ~Widgets() override { host.closeAll(); }
+    void SetUp() override
+    {
+        host.setErrorBoxes(false);
+        f.show();
+    }
     template <class W = QLineEdit> W* w(const auto& c) { return qobject_cast<W*>(host.widget(c)); }
 };
 
@@ -155,6 +164,11 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // A font whose caption row fits the frames as drawn, so the layout is the
+    // twips alone; fonts that need more room have tests of their own.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

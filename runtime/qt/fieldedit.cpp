@@ -1,5 +1,6 @@
 #include "fieldedit.h"
 
+#include "boundary.h"
 #include "qthost.h"
 
 #include <QApplication>
@@ -36,15 +37,6 @@ FieldEdit::FieldEdit(rt::TextBox& model, QWidget* parent) : QLineEdit(parent), m
 {
     setAcceptDrops(false);
     setDragEnabled(false);
-    setAccessibleName(QString::fromStdString(model.accessibleName()));
-    if (const rt::Rgb* c = model.backColor()) {
-        QPalette p = palette();
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            p.setColor(group, QPalette::Base, QColor(c->r, c->g, c->b));
-        // A coloured status line stays legible while disabled.
-        p.setColor(QPalette::Disabled, QPalette::Text, p.color(QPalette::Active, QPalette::Text));
-        setPalette(p);
-    }
     connect(this, &QLineEdit::selectionChanged, this, [this] { mirrorSelection(); });
     connect(this, &QLineEdit::cursorPositionChanged, this, [this] { mirrorSelection(); });
     model_.setView(this);
@@ -70,6 +62,15 @@ void FieldEdit::modelChanged()
             setCursorPosition(start);
     }
     setEnabled(model_.enabled());
+    setAccessibleName(QString::fromStdString(model_.accessibleName()));
+    if (const auto& c = model_.backColor()) {
+        QPalette p = palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            p.setColor(group, QPalette::Base, QColor(c->r, c->g, c->b));
+        // A coloured status line stays legible while disabled.
+        p.setColor(QPalette::Disabled, QPalette::Text, p.color(QPalette::Active, QPalette::Text));
+        setPalette(p);
+    }
     syncing_ = false;
 }
 
@@ -84,7 +85,7 @@ void FieldEdit::mirrorSelection()
 void FieldEdit::typeText(const QString& text)
 {
     for (const char32_t ch : text.toUcs4())
-        model_.typeKey(keyCode(ch));
+        model_.typeKey(rt::keyCode(ch));
 }
 
 void FieldEdit::selectWholeText() { model_.select(0, static_cast<rt::Long>(model_.text().size())); }
@@ -125,9 +126,12 @@ void FieldEdit::keyPressEvent(QKeyEvent* event)
         QLineEdit::keyPressEvent(event);
     } else {
         const Qt::KeyboardModifiers mods = event->modifiers();
-        const bool command =
-            (mods & (Qt::ControlModifier | Qt::MetaModifier)) && !(mods & Qt::AltModifier);
+        const rt::KeyModifiers modifiers{(mods & Qt::ControlModifier) != 0,
+                                         (mods & Qt::AltModifier) != 0,
+                                         (mods & Qt::MetaModifier) != 0};
+        const bool command = rt::isCommand(modifiers);
         switch (event->key()) {
+        // Control+Backspace and Control+Delete would delete a word: left out.
         case Qt::Key_Backspace:
             if (!command)
                 model_.typeKey(8);
@@ -145,8 +149,7 @@ void FieldEdit::keyPressEvent(QKeyEvent* event)
             break;
         default: {
             const QString text = event->text();
-            const bool control = !text.isEmpty() && text.at(0).unicode() < 0x20;
-            if (text.isEmpty() || (command && !control))
+            if (text.isEmpty() || !rt::typesCharacter(modifiers, text.at(0).unicode()))
                 event->ignore();
             else
                 typeText(text);
@@ -196,7 +199,7 @@ void FieldEdit::mouseReleaseEvent(QMouseEvent* event)
 void FieldEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    model_.form().setFocus(model_);
+    model_.form().userFocus(model_);
 }
 
 } // namespace rtqt

@@ -1,7 +1,9 @@
 #include "qthost.h"
 
-#include "codepage.h"
+#include "boundary.h"
 #include "fieldedit.h"
+#include "layout.h"
+#include "program.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -15,56 +17,28 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 namespace rtqt {
 
-// ---- Text across the boundary
+QString toDisplay(const rt::Text& text) { return QString::fromStdU16String(rt::toDisplay(text)); }
 
-// Every byte maps to one character of the Basic Multilingual Plane, so a
-// widget's positions and the field's byte offsets stay the same.
-static QString widen(const rt::Text& text, char32_t (*map)(unsigned char) noexcept)
-{
-    QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
-    for (std::size_t i = 0; i < text.size(); ++i)
-        out[static_cast<qsizetype>(i)] =
-            QChar(static_cast<char16_t>(map(static_cast<unsigned char>(text[i]))));
-    return out;
-}
+QString toUnicode(const rt::Text& text) { return QString::fromStdU16String(rt::toUtf16(text)); }
 
-QString toDisplay(const rt::Text& text) { return widen(text, rt::codepage::displayForm); }
-
-QString toUnicode(const rt::Text& text) { return widen(text, rt::codepage::toUnicode); }
-
-// What the code page cannot hold arrives as "?", typed or pasted alike.
-rt::Integer keyCode(char32_t ch) { return rt::codepage::fromUnicode(ch).value_or('?'); }
-
-rt::Text fromUnicode(const QString& text)
-{
-    rt::Text out;
-    out.reserve(static_cast<std::size_t>(text.size()));
-    for (const char32_t ch : text.toUcs4())
-        out.push_back(static_cast<char>(keyCode(ch)));
-    return out;
-}
-
-int toPixels(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
-
-// ---- Windows
+rt::Text fromUnicode(const QString& text) { return rt::fromUtf16(text.toStdU16String()); }
 
 namespace {
 
-QRect pixels(const rt::Rect& r)
-{
-    return {toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height)};
-}
+// Qt scales logical pixels for high-DPI screens itself: lay out at 96 dpi.
+constexpr int kLogicalDpi = 96;
+
+QRect qrect(const rt::PixelRect& r) { return {r.left, r.top, r.width, r.height}; }
 
 QFont fontFor(const rt::Font& f)
 {
     QFont font = QApplication::font();
-    if (f.family == "sans-serif") {
+    if (f.face == rt::Font::Face::SansSerif) {
         font.setStyleHint(QFont::SansSerif);
         font.setFamilies({QStringLiteral("Sans Serif")});
     }
@@ -74,9 +48,21 @@ QFont fontFor(const rt::Font& f)
     return font;
 }
 
+QPixmap pixmapFor(rt::Picture picture)
+{
+    switch (picture) {
+    case rt::Picture::ProgramIcon:
+        return QPixmap(QStringLiteral(":/numberwell/numberwell.png"));
+    case rt::Picture::None:
+        break;
+    }
+    return {};
+}
+
 class LabelView : public QLabel, public rt::ControlView {
 public:
-    LabelView(rt::Label& model, QWidget* parent) : QLabel(parent), model_(model)
+    LabelView(rt::Label& model, const rt::Layout& layout, QWidget* parent)
+        : QLabel(parent), model_(model), layout_(layout)
     {
         setTextFormat(Qt::PlainText);
         setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -87,23 +73,15 @@ public:
     void modelChanged() override
     {
         setText(toUnicode(model_.caption()));
-        fitText();
-    }
-
-    // The toolkit's sans-serif face can be wider than the one the layout was
-    // drawn with: grow to the right rather than cut the caption off.
-    void fitText()
-    {
-        const int need = fontMetrics().horizontalAdvance(text()) + 2;
-        if (need > width())
-            resize(need, height());
+        setGeometry(qrect(layout_.rect(model_)));
     }
 
 private:
     rt::Label& model_;
+    const rt::Layout& layout_;
 };
 
-// The top-level widget of a window: reports activation and closing to the model.
+// The top-level widget of a window: activation and closing go to the model.
 class FormWindow : public QWidget {
 public:
     explicit FormWindow(rt::Form& form) : form_(form) {}
@@ -113,13 +91,13 @@ protected:
     {
         QWidget::changeEvent(event);
         if (event->type() == QEvent::ActivationChange && isActiveWindow())
-            form_.app().dispatch([this] { form_.app().activate(form_); });
+            form_.userActivate();
     }
     void closeEvent(QCloseEvent* event) override
     {
         // The model decides; its unload takes this widget down.
         event->ignore();
-        form_.app().dispatch([this] { form_.unload(); });
+        form_.userClose();
     }
 
 private:
@@ -135,10 +113,43 @@ QAccessibleInterface* formWindowAccessible(const QString&, QObject* object)
     return nullptr;
 }
 
+// Calls back once the watched widget has been painted for the first time.
+class FirstFrameWatch : public QObject {
+public:
+    FirstFrameWatch(QWidget* target, std::function<void(QWidget*)> done)
+        : QObject(target), target_(target), done_(std::move(done))
+    {
+        target_->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == target_ && event->type() == QEvent::Paint && done_) {
+            auto done = std::move(done_);
+            done_ = nullptr;
+            QTimer::singleShot(0, target_, [done, t = target_] { done(t); });
+        }
+        return false;
+    }
+
+private:
+    QWidget* target_;
+    std::function<void(QWidget*)> done_;
+};
+
+// Widgets never outlive their link to the model: it is cut before they go.
+void detachViews(const rt::Form& form)
+{
+    for (rt::Control* c : form.controls())
+        c->setView(nullptr);
+}
+
 } // namespace
 
 struct QtHost::Window {
     QWidget* top = nullptr;
+    std::unique_ptr<rt::Layout> layout;
     std::map<const rt::Control*, QWidget*> widgets;
 };
 
@@ -150,28 +161,14 @@ QtHost::QtHost()
 
 QtHost::~QtHost()
 {
-    closeAll();
-    QAccessible::removeFactory(formWindowAccessible);
-}
-
-// Widgets never outlive their link to the model: it is cut before they go.
-static void detachViews(const rt::Form& form)
-{
-    for (rt::Control* c : form.controls())
-        c->setView(nullptr);
-}
-
-void QtHost::closeAll()
-{
-    for (auto& [timer, qtimer] : timers_)
-        delete qtimer;
-    timers_.clear();
     for (auto& [form, window] : windows_) {
         detachViews(*form);
         delete window->top;
     }
-    windows_.clear();
+    for (auto& [timer, qtimer] : timers_)
+        delete qtimer;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QAccessible::removeFactory(formWindowAccessible);
 }
 
 void QtHost::formLoaded(rt::Form& form)
@@ -184,9 +181,21 @@ void QtHost::formLoaded(rt::Form& form)
                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                         Qt::WindowCloseButtonHint);
     top->setWindowTitle(toUnicode(form.caption()));
-    top->setFixedSize(toPixels(form.clientWidth()), toPixels(form.clientHeight()));
-    if (!form.icon().empty())
-        top->setWindowIcon(QIcon(QString::fromStdString(form.icon())));
+    if (const QPixmap icon = pixmapFor(form.icon()); !icon.isNull())
+        top->setWindowIcon(QIcon(icon));
+
+    const QFontMetrics formFont(top->font());
+    window->layout = std::make_unique<rt::Layout>(
+        form, kLogicalDpi,
+        rt::TextMetrics{
+            [formFont](const rt::Frame&) { return formFont.height(); },
+            [](const rt::Label& l) {
+                // A little room for the glyphs' overhang at either end.
+                return QFontMetrics(fontFor(l.font())).horizontalAdvance(toUnicode(l.caption())) +
+                       2;
+            }});
+    const rt::Layout& layout = *window->layout;
+    top->setFixedSize(layout.clientWidth(), layout.clientHeight());
 
     for (rt::Control* c : form.controls()) {
         QWidget* parent = c->container() ? window->widgets.at(c->container()) : top;
@@ -196,7 +205,7 @@ void QtHost::formLoaded(rt::Form& form)
             w = new FieldEdit(static_cast<rt::TextBox&>(*c), parent);
             break;
         case rt::Control::Kind::Label:
-            w = new LabelView(static_cast<rt::Label&>(*c), parent);
+            w = new LabelView(static_cast<rt::Label&>(*c), layout, parent);
             break;
         case rt::Control::Kind::CommandButton: {
             auto& model = static_cast<rt::CommandButton&>(*c);
@@ -207,16 +216,12 @@ void QtHost::formLoaded(rt::Form& form)
             w = button;
             break;
         }
-        case rt::Control::Kind::Frame: {
-            auto* box = new QGroupBox(toUnicode(static_cast<rt::Frame&>(*c).caption()), parent);
-            box->setFocusPolicy(Qt::NoFocus);
-            w = box;
+        case rt::Control::Kind::Frame:
+            w = new QGroupBox(toUnicode(static_cast<rt::Frame&>(*c).caption()), parent);
             break;
-        }
         case rt::Control::Kind::Image: {
             auto* picture = new QLabel(parent);
-            picture->setPixmap(
-                QPixmap(QString::fromStdString(static_cast<rt::Image&>(*c).picture())));
+            picture->setPixmap(pixmapFor(static_cast<rt::Image&>(*c).picture()));
             picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             w = picture;
             break;
@@ -230,9 +235,7 @@ void QtHost::formLoaded(rt::Form& form)
         }
         }
         w->setObjectName(QString::fromStdString(c->name()));
-        w->setGeometry(pixels(c->geometry()));
-        if (auto* label = dynamic_cast<LabelView*>(w))
-            label->fitText();
+        w->setGeometry(qrect(layout.rect(*c)));
         if (!c->canFocus())
             w->setFocusPolicy(Qt::NoFocus);
         window->widgets[c] = w;
@@ -253,6 +256,8 @@ void QtHost::formShown(rt::Form& form)
     if (!top->isVisible()) {
         const QRect screen = top->screen()->availableGeometry();
         top->move(screen.center() - top->rect().center());
+        if (firstFrame_)
+            new FirstFrameWatch(top, std::exchange(firstFrame_, nullptr));
         top->show();
         if (rt::Control* focus = form.focused())
             widget(*focus)->setFocus();
@@ -276,12 +281,16 @@ void QtHost::formUnloaded(rt::Form& form)
             timers_.erase(t);
         }
     }
-    // Unloading can happen inside one of the window's own events (a click,
-    // an activation change): take it down once that event is over.
     detachViews(form);
     it->second->top->hide();
     it->second->top->deleteLater();
     windows_.erase(it);
+}
+
+void QtHost::focusMoved(rt::Control& control)
+{
+    if (QWidget* w = widget(control))
+        w->setFocus();
 }
 
 void QtHost::timerChanged(rt::Timer& timer)
@@ -295,14 +304,20 @@ void QtHost::timerChanged(rt::Timer& timer)
         it->second->stop();
 }
 
-void QtHost::quit() { QCoreApplication::exit(exitCode_); }
+void QtHost::exec() { QApplication::exec(); }
 
-void QtHost::reportError(const std::string& message)
+void QtHost::quit() { QCoreApplication::exit(); }
+
+void QtHost::reportError(const std::string& title, const std::string& message)
 {
-    exitCode_ = 1;
-    std::fprintf(stderr, "numberwell: %s\n", message.c_str());
-    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-        QMessageBox::critical(nullptr, QStringLiteral(NW_NAME), QString::fromStdString(message));
+    if (errorBoxes_)
+        QMessageBox::critical(nullptr, QString::fromStdString(title),
+                              QString::fromStdString(message));
+}
+
+void QtHost::setFirstFrame(std::function<void(QWidget*)> firstFrame)
+{
+    firstFrame_ = std::move(firstFrame);
 }
 
 QWidget* QtHost::window(const rt::Form& form) const
@@ -324,31 +339,6 @@ QWidget* QtHost::widget(const rt::Control& control) const
 
 namespace {
 
-// Calls back once the watched widget has been painted for the first time.
-class FirstFrameWatch : public QObject {
-public:
-    FirstFrameWatch(QWidget* target, std::function<void(QWidget*)> done)
-        : target_(target), done_(std::move(done))
-    {
-        target_->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == target_ && event->type() == QEvent::Paint && done_) {
-            auto done = std::move(done_);
-            done_ = nullptr;
-            QTimer::singleShot(0, target_, [done, t = target_] { done(t); });
-        }
-        return false;
-    }
-
-private:
-    QWidget* target_;
-    std::function<void(QWidget*)> done_;
-};
-
 bool haveDisplay()
 {
     if (std::getenv("QT_QPA_PLATFORM"))
@@ -360,8 +350,9 @@ bool haveDisplay()
 
 } // namespace
 
-int runWith(int argc, char** argv, const std::function<rt::Form&(rt::Application&)>& startup,
-            const std::function<void(QWidget*)>& firstFrame)
+int run(int argc, char** argv, const rt::Product& product,
+        const std::function<rt::Form&(rt::Application&)>& startup,
+        std::function<void(QWidget*)> firstFrame)
 {
     if (!haveDisplay()) {
         std::fprintf(stderr, "numberwell: no display found (neither DISPLAY nor WAYLAND_DISPLAY is "
@@ -369,25 +360,14 @@ int runWith(int argc, char** argv, const std::function<rt::Form&(rt::Application
         return 2;
     }
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral(NW_NAME));
+    QApplication::setApplicationName(QString::fromStdString(product.name));
     QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2").arg(rt::Application::major()).arg(rt::Application::minor()));
-    QApplication::setDesktopFileName(QStringLiteral(NW_APP_ID));
+        QStringLiteral("%1.%2").arg(product.major).arg(product.minor));
+    QApplication::setDesktopFileName(QString::fromStdString(product.appId));
 
     QtHost host;
-    int code = 0;
-    {
-        rt::Application app(host);
-        rt::Form& form = startup(app);
-        app.dispatch([&] { form.show(); });
-        std::unique_ptr<FirstFrameWatch> watch;
-        if (firstFrame && host.window(form))
-            watch = std::make_unique<FirstFrameWatch>(host.window(form), firstFrame);
-        code = app.ended() ? host.exitCode() : QApplication::exec();
-        watch.reset();
-        host.closeAll();
-    }
-    return code;
+    host.setFirstFrame(std::move(firstFrame));
+    return rt::run(host, product, startup);
 }
 
 } // namespace rtqt

@@ -1,0 +1,574 @@
+#include "views.h"
+
+#include "boundary.h"
+
+#include <cstring>
+#include <optional>
+#include <utility>
+
+namespace rtwin {
+
+std::wstring toDisplay(const rt::Text& text)
+{
+    const std::u16string units = rt::toDisplay(text);
+    return {units.begin(), units.end()};
+}
+
+std::wstring toUnicode(const rt::Text& text)
+{
+    const std::u16string units = rt::toUtf16(text);
+    return {units.begin(), units.end()};
+}
+
+rt::Text fromUnicode(std::wstring_view text)
+{
+    return rt::fromUtf16(std::u16string(text.begin(), text.end()));
+}
+
+namespace {
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+
+bool down(int key) { return GetKeyState(key) < 0; }
+
+// Another program may hold the clipboard for a moment.
+bool openClipboard(HWND owner)
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (OpenClipboard(owner))
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+void putOnClipboard(HWND owner, const std::wstring& text)
+{
+    if (!openClipboard(owner))
+        return;
+    EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_UNICODETEXT, memory))
+            GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+std::wstring clipboardText(HWND owner)
+{
+    std::wstring text;
+    if (!openClipboard(owner))
+        return text;
+    if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* units = static_cast<const wchar_t*>(GlobalLock(memory))) {
+            text.assign(units, wcsnlen(units, GlobalSize(memory) / sizeof(wchar_t)));
+            GlobalUnlock(memory);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void setFont(HWND hwnd, HFONT font) { SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+
+void moveTo(HWND hwnd, const rt::PixelRect& r, UINT flags = 0)
+{
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.width, r.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | flags);
+}
+
+// ---- Text field: an EDIT control that shows an rt::TextBox. Every edit
+// (typed characters, Delete, cut, copy, paste, from keys, the control's own
+// context menu or other programs) goes to the model, which the control then
+// shows; the control never edits its own text.
+
+class FieldView : public View {
+public:
+    FieldView(rt::TextBox& box, HWND parent, int id) : View(box), box_(box)
+    {
+        // Screen readers name an edit after the label just before it in
+        // z-order: one nobody sees, holding the field's accessible name.
+        name_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, parent,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        create({parent, L"EDIT", kChild | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {}, id});
+        box_.setView(this);
+        modelChanged();
+    }
+
+    ~FieldView() override
+    {
+        if (brush_)
+            DeleteObject(brush_);
+    }
+
+    void modelChanged() override
+    {
+        syncing_ = true;
+        const std::wstring shown = toDisplay(box_.text());
+        if (text() != shown)
+            original(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+        const auto [start, end] = selection();
+        const auto wantStart = static_cast<DWORD>(box_.selStart());
+        const auto wantEnd = wantStart + static_cast<DWORD>(box_.selLength());
+        // Leave a matching selection alone, so a backward one keeps its anchor.
+        if (start != wantStart || end != wantEnd)
+            original(EM_SETSEL, wantStart, wantEnd);
+        showEnabled(box_.enabled());
+        showColor(box_.backColor());
+        const std::wstring name = toUnicode(box_.accessibleName());
+        if (windowText(name_) != name)
+            SetWindowTextW(name_, name.c_str());
+        syncing_ = false;
+    }
+
+    HBRUSH color(HDC dc) override
+    {
+        if (!brush_)
+            return nullptr;
+        // Dark text on the model's colour whether the field is enabled or not.
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, RGB(color_->r, color_->g, color_->b));
+        return brush_;
+    }
+
+protected:
+    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override
+    {
+        switch (msg) {
+        case WM_GETDLGCODE: {
+            // Enter and Escape belong to the field's KeyPress. Only those two:
+            // asking for every key would keep Tab from moving the focus.
+            LRESULT code = original(msg, wp, lp);
+            const auto* m = reinterpret_cast<const MSG*>(lp);
+            if (m && m->message == WM_KEYDOWN && (m->wParam == VK_RETURN || m->wParam == VK_ESCAPE))
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_CHAR:
+            typed(static_cast<wchar_t>(wp));
+            return 0;
+        case WM_KEYDOWN:
+            if (keyDown(wp))
+                return 0;
+            break;
+        case WM_PASTE:
+            paste();
+            return 0;
+        case WM_CUT:
+            cut();
+            return 0;
+        case WM_COPY:
+            copy();
+            return 0;
+        case WM_CLEAR:
+            if (box_.selLength() > 0)
+                box_.pressDelete();
+            return 0;
+        case WM_UNDO:
+        case EM_UNDO:
+        case EM_CANUNDO:
+            // Left out: an undo would edit the text around the model.
+            return FALSE;
+        case WM_SETTEXT: // another program setting the value: a user's edit
+            replaceAll(reinterpret_cast<const wchar_t*>(lp));
+            return TRUE;
+        case EM_REPLACESEL:
+            replaceSelection(reinterpret_cast<const wchar_t*>(lp));
+            return 0;
+        case WM_IME_COMPOSITION:
+            // What an input method commits comes back as WM_CHAR; its
+            // pre-edit text is not shown in the field.
+            return DefWindowProcW(hwnd(), msg, wp, lp);
+        case WM_SETFOCUS:
+            if (!box_.enabled()) {
+                refuseFocus(reinterpret_cast<HWND>(wp));
+                return 0;
+            }
+            {
+                const LRESULT result = original(msg, wp, lp);
+                box_.form().userFocus(box_);
+                mirrorSelection();
+                return result;
+            }
+        case WM_SETCURSOR:
+            if (!box_.enabled()) {
+                SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+                return TRUE;
+            }
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_CONTEXTMENU:
+            // A disabled field cannot be clicked into or selected.
+            if (!box_.enabled())
+                return 0;
+            break;
+        default:
+            break;
+        }
+        const LRESULT result = original(msg, wp, lp);
+        mirrorSelection();
+        return result;
+    }
+
+private:
+    static std::wstring windowText(HWND hwnd)
+    {
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+
+    std::wstring text()
+    {
+        std::wstring text(static_cast<std::size_t>(original(WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            original(WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+        return text;
+    }
+
+    std::pair<DWORD, DWORD> selection()
+    {
+        DWORD start = 0, end = 0;
+        original(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return {start, end};
+    }
+
+    // Selections made with the mouse or the keys, once the control has made them.
+    void mirrorSelection()
+    {
+        if (syncing_ || !attached())
+            return;
+        const auto [start, end] = selection();
+        if (start != static_cast<DWORD>(box_.selStart()) ||
+            end - start != static_cast<DWORD>(box_.selLength()))
+            box_.select(static_cast<rt::Long>(start), static_cast<rt::Long>(end - start));
+    }
+
+    // A disabled field stays enabled as a control, read-only: a disabled
+    // EDIT draws grey text whatever its colours say, and the status line
+    // must stay legible. It still never takes the focus or a click.
+    void showEnabled(bool enabled)
+    {
+        const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+        if (((style & ES_READONLY) != 0) == enabled)
+            original(EM_SETREADONLY, !enabled, 0);
+        const LONG_PTR now = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+        const LONG_PTR want = enabled ? (now | WS_TABSTOP) : (now & ~WS_TABSTOP);
+        if (want != now)
+            SetWindowLongPtrW(hwnd(), GWL_STYLE, want);
+    }
+
+    void showColor(const std::optional<rt::Rgb>& color)
+    {
+        if (color == color_)
+            return;
+        color_ = color;
+        if (brush_)
+            DeleteObject(std::exchange(brush_, nullptr));
+        if (color_)
+            brush_ = CreateSolidBrush(RGB(color_->r, color_->g, color_->b));
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    }
+
+    void refuseFocus(HWND from)
+    {
+        SetFocus(from && from != hwnd() && IsWindow(from) ? from : GetParent(hwnd()));
+    }
+
+    // One WM_CHAR: a typed key, or one of the editing chords the control
+    // would otherwise carry out on its own text.
+    void typed(wchar_t unit)
+    {
+        if (IS_HIGH_SURROGATE(unit)) {
+            if (pending_)
+                typeUnits({pending_});
+            pending_ = static_cast<char16_t>(unit);
+            return;
+        }
+        if (!pending_ && editingChord(unit))
+            return;
+        const rt::KeyModifiers modifiers{down(VK_CONTROL), down(VK_MENU), false};
+        std::u16string units;
+        if (pending_)
+            units.push_back(std::exchange(pending_, u'\0'));
+        units.push_back(static_cast<char16_t>(unit));
+        if (rt::typesCharacter(modifiers, unit))
+            typeUnits(units);
+    }
+
+    void typeUnits(const std::u16string& units)
+    {
+        for (const char code : rt::fromUtf16(units))
+            box_.typeKey(static_cast<rt::Integer>(static_cast<unsigned char>(code)));
+    }
+
+    bool editingChord(wchar_t unit)
+    {
+        switch (unit) {
+        case 1: // Control+A
+            box_.select(0, static_cast<rt::Long>(box_.text().size()));
+            return true;
+        case 3: // Control+C
+            copy();
+            return true;
+        case 22: // Control+V
+            paste();
+            return true;
+        case 24: // Control+X
+            cut();
+            return true;
+        case 26: // Control+Z: undo is left out
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // Keys the control acts on at WM_KEYDOWN, without a message of their own.
+    bool keyDown(WPARAM key)
+    {
+        const bool shift = down(VK_SHIFT), control = down(VK_CONTROL);
+        switch (key) {
+        case VK_DELETE:
+            // Control+Delete would delete a word: left out.
+            if (shift && !control)
+                cut();
+            else if (!shift && !control)
+                box_.pressDelete();
+            return true;
+        case VK_INSERT:
+            if (shift && !control)
+                paste();
+            else if (control && !shift)
+                copy();
+            return true;
+        case VK_BACK:
+        case VK_RETURN:
+        case VK_ESCAPE:
+            return true; // their WM_CHAR takes them to the model
+        default:
+            return false;
+        }
+    }
+
+    void copy()
+    {
+        if (box_.selLength() > 0)
+            putOnClipboard(hwnd(), toUnicode(box_.copy()));
+    }
+
+    void cut()
+    {
+        const rt::Text removed = box_.cut();
+        if (!removed.empty())
+            putOnClipboard(hwnd(), toUnicode(removed));
+    }
+
+    void paste() { box_.paste(fromUnicode(clipboardText(hwnd()))); }
+
+    void replaceSelection(const wchar_t* text)
+    {
+        if (text && *text)
+            box_.paste(fromUnicode(text));
+        else if (box_.selLength() > 0)
+            box_.pressDelete();
+    }
+
+    void replaceAll(const wchar_t* text)
+    {
+        box_.select(0, static_cast<rt::Long>(box_.text().size()));
+        replaceSelection(text);
+    }
+
+    rt::TextBox& box_;
+    HWND name_ = nullptr;
+    bool syncing_ = false;
+    char16_t pending_ = u'\0'; // the first half of a surrogate pair
+    std::optional<rt::Rgb> color_;
+    HBRUSH brush_ = nullptr;
+};
+
+// ---- Push button: BN_CLICKED from the mouse, Space, or Enter while it has the focus.
+
+class ButtonView : public View {
+public:
+    ButtonView(rt::CommandButton& button, HWND parent, int id) : View(button), button_(button)
+    {
+        create({parent, L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0,
+                toUnicode(button.caption()), id});
+        button_.setView(this);
+    }
+
+    void command(WORD code) override
+    {
+        if (code == BN_CLICKED)
+            button_.click();
+    }
+
+protected:
+    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override
+    {
+        if (msg == WM_GETDLGCODE) {
+            // The focused button is the one Enter clicks: dialog navigation
+            // then sends its BN_CLICKED.
+            return (original(msg, wp, lp) & ~DLGC_UNDEFPUSHBUTTON) | DLGC_DEFPUSHBUTTON;
+        }
+        const LRESULT result = original(msg, wp, lp);
+        if (msg == WM_SETFOCUS)
+            button_.form().userFocus(button_);
+        return result;
+    }
+
+private:
+    rt::CommandButton& button_;
+};
+
+// ---- Label: a STATIC in the model's font, as wide as its caption needs.
+
+class LabelView : public View {
+public:
+    LabelView(rt::Label& label, HWND parent, int id) : View(label), label_(label)
+    {
+        create({parent, L"STATIC", kChild | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
+                toUnicode(label.caption()), id});
+        label_.setView(this);
+    }
+
+    void place(const Placement& placement) override
+    {
+        layout_ = &placement.layout;
+        setFont(hwnd(), placement.fonts.font(label_.font()));
+        moveTo(hwnd(), layout_->inWindow(label_));
+    }
+
+    void modelChanged() override
+    {
+        SetWindowTextW(hwnd(), toUnicode(label_.caption()).c_str());
+        if (layout_)
+            moveTo(hwnd(), layout_->inWindow(label_));
+    }
+
+private:
+    rt::Label& label_;
+    const rt::Layout* layout_ = nullptr;
+};
+
+// ---- Frame: a group box. It contains nothing: the fields it frames are the
+// window's children too, above it in z-order.
+
+class FrameView : public View {
+public:
+    FrameView(rt::Frame& frame, HWND parent, int id) : View(frame)
+    {
+        create({parent, L"BUTTON", kChild | BS_GROUPBOX, 0, toUnicode(frame.caption()), id});
+    }
+};
+
+// ---- Picture: a STATIC icon, shown at its own size.
+
+class ImageView : public View {
+public:
+    ImageView(rt::Image& image, HWND parent, int id) : View(image), image_(image)
+    {
+        create({parent, L"STATIC", kChild | SS_ICON, 0, {}, id});
+    }
+
+    void place(const Placement& placement) override
+    {
+        const bool icon = image_.picture() == rt::Picture::ProgramIcon;
+        SendMessageW(hwnd(), STM_SETICON, reinterpret_cast<WPARAM>(icon ? placement.icon : nullptr),
+                     0);
+        moveTo(hwnd(), placement.layout.inWindow(image_), SWP_NOSIZE);
+    }
+
+private:
+    rt::Image& image_;
+};
+
+} // namespace
+
+// ---- View
+
+View::View(rt::Control& model) : model_(model) {}
+
+View::~View() { detach(); }
+
+void View::create(const CreateArgs& args)
+{
+    hwnd_ = CreateWindowExW(args.exStyle, args.className, args.text.c_str(), args.style, 0, 0, 0,
+                            0, args.parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_)
+        return;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    original_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&View::subclass)));
+}
+
+void View::place(const Placement& placement)
+{
+    setFont(hwnd_, placement.fonts.font({}));
+    moveTo(hwnd_, placement.layout.inWindow(model_));
+}
+
+void View::detach()
+{
+    if (!attached_)
+        return;
+    attached_ = false;
+    model_.setView(nullptr);
+}
+
+View* View::of(HWND hwnd)
+{
+    return hwnd ? reinterpret_cast<View*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+}
+
+LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) { return original(msg, wp, lp); }
+
+LRESULT View::original(UINT msg, WPARAM wp, LPARAM lp)
+{
+    return CallWindowProcW(original_, hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK View::subclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    View* view = of(hwnd);
+    if (!view)
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        const WNDPROC original = view->original_;
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        view->hwnd_ = nullptr;
+        return CallWindowProcW(original, hwnd, msg, wp, lp);
+    }
+    return view->attached_ ? view->handle(msg, wp, lp) : view->original(msg, wp, lp);
+}
+
+std::unique_ptr<View> makeView(rt::Control& control, HWND parent, int id)
+{
+    switch (control.kind()) {
+    case rt::Control::Kind::TextBox:
+        return std::make_unique<FieldView>(static_cast<rt::TextBox&>(control), parent, id);
+    case rt::Control::Kind::CommandButton:
+        return std::make_unique<ButtonView>(static_cast<rt::CommandButton&>(control), parent, id);
+    case rt::Control::Kind::Label:
+        return std::make_unique<LabelView>(static_cast<rt::Label&>(control), parent, id);
+    case rt::Control::Kind::Frame:
+        return std::make_unique<FrameView>(static_cast<rt::Frame&>(control), parent, id);
+    case rt::Control::Kind::Image:
+        return std::make_unique<ImageView>(static_cast<rt::Image&>(control), parent, id);
+    case rt::Control::Kind::Timer:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace rtwin

@@ -206,6 +206,11 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp)
         if (!closed_)
             form_.userClose();
         return 0;
+    case WM_GETMINMAXINFO:
+        // Fixed size: the frame may not hold out for a larger one.
+        if (size_.cx > 0)
+            reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {size_.cx, size_.cy};
+        break;
     case WM_GETDPISCALEDSIZE:
         *reinterpret_cast<SIZE*>(lp) = sizeAt(LOWORD(wp));
         return TRUE;
@@ -245,17 +250,32 @@ void FormWindow::layOut(int dpi, std::optional<POINT> at)
             DestroyIcon(old);
     layout.reset();
 
-    const SIZE size = sizeAt(dpi);
-    SetWindowPos(hwnd_, nullptr, at ? at->x : 0, at ? at->y : 0, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE | (at ? 0 : SWP_NOMOVE));
+    fitClient(dpi, at);
+}
+
+// Sizes the window so that its client area is exactly the layout's: first by
+// the system's frame metrics for `dpi`, then by what the frame really takes,
+// should the two differ.
+void FormWindow::fitClient(int dpi, std::optional<POINT> at)
+{
+    const int cx = layout_->clientWidth(), cy = layout_->clientHeight();
+    size_ = windowSize({cx, cy}, kStyle, kExStyle, dpi);
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (at ? 0 : SWP_NOMOVE);
+    for (int pass = 0; pass < 2; ++pass, flags |= SWP_NOMOVE) {
+        SetWindowPos(hwnd_, nullptr, at ? at->x : 0, at ? at->y : 0, size_.cx, size_.cy, flags);
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        if (client.right == cx && client.bottom == cy)
+            break;
+        size_.cx += cx - client.right;
+        size_.cy += cy - client.bottom;
+    }
 }
 
 // The window size whose client area holds the layout at `dpi`. Told to the
 // system before a DPI change, so its suggested rectangle fits it.
 SIZE FormWindow::sizeAt(int dpi) const
 {
-    if (layout_ && layout_->dpi() == dpi)
-        return windowSize({layout_->clientWidth(), layout_->clientHeight()}, kStyle, kExStyle, dpi);
     FontSet fonts(dpi);
     const rt::Layout layout(form_, dpi, metricsIn(fonts));
     return windowSize({layout.clientWidth(), layout.clientHeight()}, kStyle, kExStyle, dpi);

@@ -43,6 +43,7 @@ private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     void layOut(int dpi, std::optional<POINT> at = std::nullopt);
+    void fitClient(int dpi, std::optional<POINT> at);
     SIZE sizeAt(int dpi) const;
     void restoreFocus();
 
@@ -52,6 +53,7 @@ private:
     std::unique_ptr<FontSet> fonts_;
     std::unique_ptr<rt::Layout> layout_;
     HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
+    SIZE size_{}; // the window's size, frame included
     std::vector<std::unique_ptr<View>> views_;
     std::vector<rt::Timer*> timers_; // timer id = index + 1
     bool closed_ = false;

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -28,13 +29,17 @@ std::wstring textOf(HWND hwnd)
     return text;
 }
 
-// A field as its control shows it, the selection in brackets: L"ab[cd]".
+// A text with its selection in brackets: L"ab[cd]", or L"ab[]cd" for a bare caret.
+std::wstring bracketed(const std::wstring& t, std::size_t start, std::size_t end)
+{
+    return t.substr(0, start) + L"[" + t.substr(start, end - start) + L"]" + t.substr(end);
+}
+
 std::wstring shownWithSelection(HWND edit)
 {
     DWORD start = 0, end = 0;
     SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    const std::wstring t = textOf(edit);
-    return t.substr(0, start) + L"[" + t.substr(start, end - start) + L"]" + t.substr(end);
+    return bracketed(textOf(edit), start, end);
 }
 
 void setClipboard(const std::wstring& text)
@@ -106,10 +111,12 @@ struct Converter : Session {
     rt::Application app{host, kProduct};
     frmMain& f = app.defaultInstance<frmMain>();
     bool greetingTimer = false; // off, the greeting stays for the length of a test
+    std::chrono::steady_clock::time_point shownAt;
 
     void SetUp() override
     {
         Session::SetUp();
+        shownAt = std::chrono::steady_clock::now();
         f.show();
         if (!greetingTimer)
             f.tmrEmptyFields.setEnabled(false);
@@ -161,7 +168,8 @@ TEST_F(Converter, FocusStartsInDenaryAndTabFollowsTheTabIndex)
     }
     key(VK_TAB, true);
     EXPECT_EQ(GetFocus(), hwnd(f.cmdAbout)) << "Shift+Tab goes back";
-    const std::vector<std::string> want{"txtDen", "txtHex", "txtASCII", "txtBin", "cmdAbout", "txtDen"};
+    const std::vector<std::string> want{"txtDen", "txtHex",   "txtASCII",
+                                        "txtBin", "cmdAbout", "txtDen"};
     EXPECT_EQ(order, want);
 }
 
@@ -211,8 +219,8 @@ void expectPlaced(const rtwin::Win32Host& host, const rt::Form& form, SIZE clien
         // A label may grow to the right to show its whole caption, never shrink.
         EXPECT_TRUE(r.left == want.left && r.top == want.top && r.bottom == want.bottom &&
                     (label ? r.right >= want.right : r.right == want.right))
-            << p.control.name() << " at " << dpi << ": " << r.left << ',' << r.top << ','
-            << r.right << ',' << r.bottom;
+            << p.control.name() << " at " << dpi << ": " << r.left << ',' << r.top << ',' << r.right
+            << ',' << r.bottom;
         if (label) {
             HDC dc = GetDC(h);
             SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
@@ -279,7 +287,7 @@ TEST_F(Converter, BothWindowsLaidOutInPixelsAtEitherDpiAndAfterAChange)
 TEST_F(Converter, FieldsAndWindowsCarryTheirNamesForScreenReaders)
 {
     const std::pair<const rt::TextBox*, const wchar_t*> rows[] = {
-        {&f.txtDen, L"Denary"}, {&f.txtHex, L"Hex"},        {&f.txtASCII, L"Ascii"},
+        {&f.txtDen, L"Denary"}, {&f.txtHex, L"Hex"},     {&f.txtASCII, L"Ascii"},
         {&f.txtBin, L"Binary"}, {&f.txtInfo, L"Status"},
     };
     // The label just before each field in z-order names it, and is never seen.
@@ -348,7 +356,8 @@ TEST_F(Converter, AboutClosesOnOkEnterSpaceTitleBarOrTheConverterActivated)
         r.act();
         pump();
         EXPECT_EQ(host.window(about) == nullptr, r.closes) << r.name;
-        EXPECT_EQ(IsWindow(box) == FALSE, r.closes) << r.name << ": destroyed once its messages end";
+        EXPECT_EQ(IsWindow(box) == FALSE, r.closes)
+            << r.name << ": destroyed once its messages end";
         if (!r.closes)
             SendMessageW(host.control(about.cmdOK), BM_CLICK, 0, 0);
         pump();
@@ -363,16 +372,14 @@ struct ConverterAtStart : Converter {
 
 TEST_F(ConverterAtStart, TheGreetingGoesAfterTwoSeconds)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto start = Clock::now();
+    using namespace std::chrono;
     const HWND status = hwnd(f.txtInfo);
-    while (textOf(status) == L"Welcome!" && Clock::now() - start < std::chrono::seconds(5)) {
+    while (textOf(status) == L"Welcome!" && steady_clock::now() - shownAt < seconds(5)) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         pump();
     }
-    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     EXPECT_EQ(textOf(status), L"");
-    EXPECT_GE(waited.count(), 1900);
+    EXPECT_GE(duration_cast<milliseconds>(steady_clock::now() - shownAt).count(), 1900);
     EXPECT_FALSE(f.tmrEmptyFields.enabled());
 }
 
@@ -395,24 +402,27 @@ struct Edits : Session {
         Session::SetUp();
         p.show();
         pump();
-        p.a.onKeyPress = [this](rt::Integer& k) { log.append("k").append(std::to_string(k)).append(" "); };
+        p.a.onKeyPress = [this](rt::Integer& k) {
+            log.append("k").append(std::to_string(k)).append(" ");
+        };
         p.a.onChange = [this] { log += "c "; };
     }
     // The model's text and selection as the control should show them.
     std::wstring model() const
     {
-        const std::wstring t = rtwin::toDisplay(p.a.text());
         const auto start = static_cast<std::size_t>(p.a.selStart());
-        const auto end = start + static_cast<std::size_t>(p.a.selLength());
-        return t.substr(0, start) + L"[" + t.substr(start, end - start) + L"]" + t.substr(end);
+        return bracketed(rtwin::toDisplay(p.a.text()), start,
+                         start + static_cast<std::size_t>(p.a.selLength()));
     }
 };
 
 TEST_F(Edits, EveryEditGoesThroughTheModelAndTheClipboardHoldsRealCharacters)
 {
     const HWND a = host.control(p.a);
-    const auto post = [&](UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
-        PostMessageW(a, msg, wp, lp);
+    // Messages as other programs, menus or translated keys send them.
+    const auto post = [&](std::initializer_list<std::pair<UINT, WPARAM>> messages) {
+        for (const auto& [msg, wp] : messages)
+            PostMessageW(a, msg, wp, 0);
         pump();
     };
     struct Row {
@@ -420,39 +430,82 @@ TEST_F(Edits, EveryEditGoesThroughTheModelAndTheClipboardHoldsRealCharacters)
         const char* before; // model text, selection in brackets
         const wchar_t* clip;
         std::function<void()> act;
-        const wchar_t* after;    // what the control shows
+        const wchar_t* after; // what the control shows
         const wchar_t* clipAfter;
         const char* log;
     };
     const Row rows[] = {
         // Clipboard keys and messages
-        {"ctrl_v_as_char", "a[b]c", L"XY", [&] { post(WM_CHAR, 22); }, L"aXY[]c", L"XY", "c "},
+        {"ctrl_v_as_char", "a[b]c", L"XY",
+         [&] {
+             post({{WM_CHAR, 22}});
+         },
+         L"aXY[]c", L"XY", "c "},
         {"ctrl_v_key", "a[b]c", L"XY", [&] { key('V', false, true); }, L"aXY[]c", L"XY", "c "},
         {"shift_insert", "a[b]c", L"XY", [&] { key(VK_INSERT, true); }, L"aXY[]c", L"XY", "c "},
         {"ctrl_insert", "a[b]c", L"XY", [&] { key(VK_INSERT, false, true); }, L"a[b]c", L"b", ""},
         {"shift_delete", "a[b]c", L"XY", [&] { key(VK_DELETE, true); }, L"a[]c", L"b", "c "},
-        {"ctrl_x_key", "a[b]c", L"XY", [&] { key('X', false, true); }, L"a[]c", L"b", "c "},
-        {"wm_paste", "a[b]c", L"XY", [&] { post(WM_PASTE); }, L"aXY[]c", L"XY", "c "},
-        {"wm_cut", "a[b]c", L"XY", [&] { post(WM_CUT); }, L"a[]c", L"b", "c "},
-        {"wm_copy", "a[b]c", L"XY", [&] { post(WM_COPY); }, L"a[b]c", L"b", ""},
-        {"wm_clear", "a[b]c", L"XY", [&] { post(WM_CLEAR); }, L"a[]c", L"XY", "c "},
-        {"copy_gives_the_character", "[\x05]", L"XY", [&] { post(WM_COPY); }, L"[\u2405]", L"\x05", ""},
-        {"paste_outside_code_page", "a[]", L"\u4E2D", [&] { post(WM_PASTE); }, L"a?[]", L"\u4E2D", "c "},
-        {"paste_euro", "a[]", L"\u20AC", [&] { post(WM_PASTE); }, L"a\u20AC[]", L"\u20AC", "c "},
+        {"wm_paste", "a[b]c", L"XY",
+         [&] {
+             post({{WM_PASTE, 0}});
+         },
+         L"aXY[]c", L"XY", "c "},
+        {"wm_cut", "a[b]c", L"XY",
+         [&] {
+             post({{WM_CUT, 0}});
+         },
+         L"a[]c", L"b", "c "},
+        {"wm_copy", "a[b]c", L"XY",
+         [&] {
+             post({{WM_COPY, 0}});
+         },
+         L"a[b]c", L"b", ""},
+        {"wm_clear", "a[b]c", L"XY",
+         [&] {
+             post({{WM_CLEAR, 0}});
+         },
+         L"a[]c", L"XY", "c "},
+        {"copy_gives_the_character", "[\x05]", L"",
+         [&] {
+             post({{WM_COPY, 0}});
+         },
+         L"[\u2405]", L"\x05", ""},
+        {"paste_outside_code_page", "a[]", L"\u4E2D",
+         [&] {
+             post({{WM_PASTE, 0}});
+         },
+         L"a?[]", L"\u4E2D", "c "},
+        {"paste_euro", "a[]", L"\u20AC",
+         [&] {
+             post({{WM_PASTE, 0}});
+         },
+         L"a\u20AC[]", L"\u20AC", "c "},
         // Keys
         {"delete", "a[]bc", L"", [&] { key(VK_DELETE); }, L"a[]c", L"", "c "},
-        {"backspace", "ab[]", L"", [&] { key(VK_BACK); }, L"a[]", L"", "k8 c "},
         {"enter_reaches_keypress", "ab[]", L"", [&] { key(VK_RETURN); }, L"ab[]", L"", "k13 "},
         {"escape_reaches_keypress", "ab[]", L"", [&] { key(VK_ESCAPE); }, L"ab[]", L"", "k27 "},
         {"ctrl_a_selects_all", "a[]bc", L"", [&] { key('A', false, true); }, L"[abc]", L"", ""},
         {"ctrl_b_is_a_typed_key", "a[]", L"", [&] { key('B', false, true); }, L"a[]", L"", "k2 "},
-        {"surrogate_pair_is_one_character", "a[]", L"", [&] { post(WM_CHAR, 0xD83D); post(WM_CHAR, 0xDE00); }, L"a?[]", L"", "k63 c "},
+        {"surrogate_pair_is_one_character", "a[]", L"",
+         [&] {
+             post({{WM_CHAR, 0xD83D}, {WM_CHAR, 0xDE00}});
+         },
+         L"a?[]", L"", "k63 c "},
         {"selection_by_keys", "a[]bc", L"", [&] { key(VK_RIGHT, true); }, L"a[b]c", L"", ""},
-        {"set_from_outside", "a[]bc", L"", [&] { SendMessageW(a, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"zz")); }, L"zz[]", L"", "c "},
-        // Undo stays out
-        {"wm_undo", "a[]c", L"", [&] { post(WM_CHAR, 'b'); post(WM_UNDO); }, L"ab[]c", L"", "k98 c "},
-        {"em_undo", "a[]c", L"", [&] { post(WM_CHAR, 'b'); post(EM_UNDO); }, L"ab[]c", L"", "k98 c "},
-        {"ctrl_z", "a[]c", L"", [&] { post(WM_CHAR, 'b'); key('Z', false, true); }, L"ab[]c", L"", "k98 c "},
+        {"set_by_another_program", "a[]bc", L"",
+         [&] { SendMessageW(a, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"zz")); }, L"zz[]", L"",
+         "c "},
+        // Undo stays out, even right after a typed key
+        {"wm_undo", "a[]c", L"",
+         [&] {
+             post({{WM_CHAR, 'b'}, {WM_UNDO, 0}});
+         },
+         L"ab[]c", L"", "k98 c "},
+        {"ctrl_z", "a[]c", L"",
+         [&] {
+             post({{WM_CHAR, 'b'}, {WM_CHAR, 26}});
+         },
+         L"ab[]c", L"", "k98 c "},
     };
     SetFocus(a);
     for (const Row& r : rows) {

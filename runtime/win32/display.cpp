@@ -102,8 +102,8 @@ SIZE windowSize(SIZE client, DWORD style, DWORD exStyle, int dpi)
 
 HICON programIcon(int size)
 {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
-                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                         size, size, LR_DEFAULTCOLOR));
 }
 
 // ---- FontSet

@@ -33,17 +33,17 @@ void registerClass(WNDPROC proc)
 }
 
 // Dialog navigation and screen readers follow the z-order, so controls are
-// created in tab-index order; frames come after the fields they frame and
-// so lie below them. Controls outside the tab order go last.
+// created in tab-index order, those outside it after. Frames go last, below
+// the fields they frame, or they would paint over them.
 std::vector<rt::Control*> zOrder(const rt::Form& form)
 {
     std::vector<rt::Control*> order = form.controls();
-    std::stable_sort(order.begin(), order.end(), [](const rt::Control* a, const rt::Control* b) {
-        const auto key = [](const rt::Control* c) {
-            return c->tabIndex() < 0 ? INT_MAX : c->tabIndex();
-        };
-        return key(a) < key(b);
-    });
+    const auto key = [](const rt::Control* c) {
+        return std::pair(c->kind() == rt::Control::Kind::Frame,
+                         c->tabIndex() < 0 ? INT_MAX : c->tabIndex());
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const rt::Control* a, const rt::Control* b) { return key(a) < key(b); });
     return order;
 }
 
@@ -61,9 +61,8 @@ FormWindow::FormWindow(rt::Form& form, std::function<void(FormWindow&)> destroye
     : form_(form), destroyed_(std::move(destroyed))
 {
     registerClass(&FormWindow::proc);
-    if (!CreateWindowExW(kExStyle, kClass, toUnicode(form.caption()).c_str(), kStyle,
-                         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
-                         GetModuleHandleW(nullptr), this))
+    if (!CreateWindowExW(kExStyle, kClass, toUnicode(form.caption()).c_str(), kStyle, CW_USEDEFAULT,
+                         CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this))
         throw std::runtime_error("cannot create the window " + form.name());
 
     int id = kFirstControlId;
@@ -261,11 +260,11 @@ void FormWindow::fitClient(int dpi, std::optional<POINT> at)
     const int cx = layout_->clientWidth(), cy = layout_->clientHeight();
     size_ = windowSize({cx, cy}, kStyle, kExStyle, dpi);
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (at ? 0 : SWP_NOMOVE);
-    for (int pass = 0; pass < 2; ++pass, flags |= SWP_NOMOVE) {
+    for (int pass = 0;; ++pass, flags |= SWP_NOMOVE) {
         SetWindowPos(hwnd_, nullptr, at ? at->x : 0, at ? at->y : 0, size_.cx, size_.cy, flags);
         RECT client{};
         GetClientRect(hwnd_, &client);
-        if (client.right == cx && client.bottom == cy)
+        if ((client.right == cx && client.bottom == cy) || pass == 1)
             break;
         size_.cx += cx - client.right;
         size_.cy += cy - client.bottom;

@@ -25,6 +25,15 @@ rt::Text fromUnicode(std::wstring_view text)
     return rt::fromUtf16(std::u16string(text.begin(), text.end()));
 }
 
+std::wstring fromUtf8(std::string_view text)
+{
+    std::wstring out(text.size(), L'\0');
+    out.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                            static_cast<int>(out.size()))));
+    return out;
+}
+
 namespace {
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
@@ -72,7 +81,10 @@ std::wstring clipboardText(HWND owner)
     return text;
 }
 
-void setFont(HWND hwnd, HFONT font) { SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+void setFont(HWND hwnd, HFONT font)
+{
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
 
 void moveTo(HWND hwnd, const rt::PixelRect& r, UINT flags = 0)
 {
@@ -118,7 +130,7 @@ public:
             original(EM_SETSEL, wantStart, wantEnd);
         showEnabled(box_.enabled());
         showColor(box_.backColor());
-        const std::wstring name = toUnicode(box_.accessibleName());
+        const std::wstring name = fromUtf8(box_.accessibleName());
         if (windowText(name_) != name)
             SetWindowTextW(name_, name.c_str());
         syncing_ = false;
@@ -220,7 +232,8 @@ private:
     static std::wstring windowText(HWND hwnd)
     {
         std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
         return text;
     }
 
@@ -501,8 +514,8 @@ View::~View() { detach(); }
 
 void View::create(const CreateArgs& args)
 {
-    hwnd_ = CreateWindowExW(args.exStyle, args.className, args.text.c_str(), args.style, 0, 0, 0,
-                            0, args.parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)),
+    hwnd_ = CreateWindowExW(args.exStyle, args.className, args.text.c_str(), args.style, 0, 0, 0, 0,
+                            args.parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)),
                             GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_)
         return;

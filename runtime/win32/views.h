@@ -21,6 +21,8 @@ namespace rtwin {
 std::wstring toDisplay(const rt::Text& text);
 std::wstring toUnicode(const rt::Text& text);
 rt::Text fromUnicode(std::wstring_view text);
+// Names and messages, which are UTF-8 rather than field text.
+std::wstring fromUtf8(std::string_view text);
 
 // The settings a control is created from.
 struct CreateArgs {
@@ -50,7 +52,7 @@ public:
     rt::Control& control() const { return model_; }
 
     virtual void place(const Placement& placement);
-    virtual void command(WORD) {}                  // WM_COMMAND sent by this control
+    virtual void command(WORD) {}                 // WM_COMMAND sent by this control
     virtual HBRUSH color(HDC) { return nullptr; } // WM_CTLCOLOR* sent by this control
     // The model is going: from now on the control only behaves as itself.
     void detach();

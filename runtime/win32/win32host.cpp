@@ -3,21 +3,11 @@
 #include "display.h"
 #include "formwindow.h"
 #include "program.h"
+#include "views.h"
 
 #include <algorithm>
 
 namespace rtwin {
-namespace {
-
-std::wstring fromUtf8(const std::string& text)
-{
-    std::wstring out(text.size(), L'\0');
-    out.resize(static_cast<std::size_t>(MultiByteToWideChar(
-        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()))));
-    return out;
-}
-
-} // namespace
 
 Win32Host::Win32Host() = default;
 

@@ -48,7 +48,8 @@ private:
     FormWindow* find(const rt::Form& form) const;
 
     std::map<const rt::Form*, std::unique_ptr<FormWindow>> windows_;
-    std::vector<std::unique_ptr<FormWindow>> closing_; // unloaded, destroyed when their messages end
+    std::vector<std::unique_ptr<FormWindow>>
+        closing_; // unloaded, destroyed when their messages end
     bool errorBoxes_ = true;
     bool running_ = false;
     bool quit_ = false;

@@ -22,7 +22,10 @@ metainfo)
   # --strict fails on every issue but the pedantic ones; those are read here.
   # The one tolerated: the desktop id has a capital, and renaming it would
   # orphan launchers that users have pinned.
-  appstreamcli validate --pedantic --strict --no-net "$gen/$id.metainfo.xml" | tee "$tmp/out"
+  status=0
+  appstreamcli validate --pedantic --strict --no-net "$gen/$id.metainfo.xml" >"$tmp/out" || status=$?
+  cat "$tmp/out"
+  [ $status -eq 0 ] || fail "appstreamcli validate exited with $status"
   if grep '^P:' "$tmp/out" | grep -v ' cid-contains-uppercase-letter '; then
     fail "pedantic AppStream hints"
   fi

@@ -36,15 +36,22 @@ struct Widgets : ::testing::Test {
     template <class W = QLineEdit> W* w(const auto& c) { return qobject_cast<W*>(host.widget(c)); }
 };
 
-TEST_F(Widgets, WindowsLayoutNamesAndFocus)
+QAccessibleInterface* accessible(QWidget* w) { return QAccessible::queryAccessibleInterface(w); }
+
+TEST_F(Widgets, ConverterWindowIsAFixedWindowNamedByItsTitle)
 {
     QWidget* top = host.window(f);
     ASSERT_NE(top, nullptr);
-    const auto acc = [](QWidget* x) { return QAccessible::queryAccessibleInterface(x); };
-    EXPECT_EQ(acc(top)->role(), QAccessible::Window);
-    EXPECT_EQ(acc(top)->text(QAccessible::Name), "Numberwell"); // from the title
+    EXPECT_EQ(accessible(top)->role(), QAccessible::Window);
+    EXPECT_EQ(accessible(top)->text(QAccessible::Name), "Numberwell");
     EXPECT_EQ(top->size(), QSize(422, 143));
-    // Window pixels catch a field in the wrong frame; a frame's or button's name is its caption.
+    EXPECT_EQ(top->minimumSize(), top->maximumSize());
+}
+
+// Window pixels catch a field in the wrong frame; a frame's or button's name is its caption.
+TEST_F(Widgets, ControlsSitAtTheirPixelsWithTheirNames)
+{
+    QWidget* top = host.window(f);
     const std::tuple<const rt::Control*, QRect, const char*> rows[] = {
         {&f.fraden, {8, 0, 201, 49}, "Denary"},    {&f.fraascii, {216, 0, 201, 49}, "Ascii"},
         {&f.frahex, {8, 56, 201, 49}, "Hex"},      {&f.frabin, {216, 56, 201, 49}, "Binary"},
@@ -55,44 +62,83 @@ TEST_F(Widgets, WindowsLayoutNamesAndFocus)
     for (const auto& [c, rect, caption] : rows) {
         QWidget* x = host.widget(*c);
         EXPECT_EQ(QRect(x->mapTo(top, QPoint()), x->size()), rect) << c->name();
-        EXPECT_EQ(acc(x)->text(QAccessible::Name), caption) << c->name();
+        EXPECT_EQ(accessible(x)->text(QAccessible::Name), caption) << c->name();
     }
+}
+
+TEST_F(Widgets, StatusLineIsDisabledOnLightGreen)
+{
     EXPECT_FALSE(w(f.txtInfo)->isEnabled());
     EXPECT_EQ(w(f.txtInfo)->palette().color(QPalette::Disabled, QPalette::Base),
               QColor(192, 255, 192));
+}
+
+TEST_F(Widgets, TabStartsInTheDecimalFieldAndFollowsTheTabIndex)
+{
+    QWidget* top = host.window(f);
     QStringList order;
     for (int i = 0; i < 6 && top->focusWidget();
          ++i, QTest::keyClick(top->focusWidget(), Qt::Key_Tab))
         order << top->focusWidget()->objectName();
     EXPECT_EQ(order.join(' '), "txtDen txtHex txtASCII txtBin cmdAbout txtDen");
+}
 
-    QTest::keyClicks(w(f.txtDen), "65");
-    QTest::mouseClick(host.widget(f.cmdAbout), Qt::LeftButton);
-    auto& about = app.defaultInstance<frmAbout>();
-    QWidget* box = host.window(about);
-    ASSERT_NE(box, nullptr);
+TEST_F(Widgets, FocusMovedByCodeReachesTheWidget)
+{
+    f.setFocus(f.txtBin);
+    EXPECT_EQ(host.window(f)->focusWidget(), host.widget(f.txtBin));
+}
+
+struct About : Widgets {
+    frmAbout& about = app.defaultInstance<frmAbout>();
+    QWidget* box = nullptr;
+    void SetUp() override
+    {
+        Widgets::SetUp();
+        QTest::keyClicks(w(f.txtDen), "65");
+        QTest::mouseClick(host.widget(f.cmdAbout), Qt::LeftButton);
+        box = host.window(about);
+        ASSERT_NE(box, nullptr);
+    }
+};
+
+TEST_F(About, ShowsIconNameCreditAndVersion)
+{
     EXPECT_EQ(box->windowTitle(), "About Numberwell");
     EXPECT_EQ(box->size(), QSize(183, 175));
-    QLabel* version = w<QLabel>(about.Label3);
-    EXPECT_EQ(version->text(), "v2.19");
-    EXPECT_TRUE(version->font().bold());
-    EXPECT_DOUBLE_EQ(w<QLabel>(about.Label2)->font().pointSizeF(), 9.75);
-    for (const QLabel* l : {w<QLabel>(about.Label1), w<QLabel>(about.Label2), version})
-        EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width()) << "cut off";
+    EXPECT_EQ(w<QLabel>(about.Label3)->text(), "v" NW_VERSION_TEXT);
     EXPECT_EQ(w<QLabel>(about.Image1)->pixmap().size(), QSize(32, 32));
+    // font, bold, point size
+    const std::tuple<const rt::Label*, const char*, bool, double> rows[] = {
+        {&about.Label1, "Numberwell", true, 12}, {&about.Label2, "by Quennick", false, 9.75}};
+    for (const auto& [label, text, bold, points] : rows) {
+        EXPECT_EQ(w<QLabel>(*label)->text(), text);
+        EXPECT_EQ(w<QLabel>(*label)->font().bold(), bold) << text;
+        EXPECT_DOUBLE_EQ(w<QLabel>(*label)->font().pointSizeF(), points) << text;
+    }
+}
+
+TEST_F(About, NoLabelCutsItsCaption)
+{
+    for (const rt::Label* label : {&about.Label1, &about.Label2, &about.Label3}) {
+        const QLabel* l = w<QLabel>(*label);
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width()) << label->name();
+    }
+}
+
+TEST_F(About, EnterOnOkClosesItEscapeDoesNot)
+{
     EXPECT_EQ(box->focusWidget(), host.widget(about.cmdOK));
     QTest::keyClick(host.widget(about.cmdOK), Qt::Key_Escape);
     EXPECT_TRUE(box->isVisible());
     QTest::keyClick(host.widget(about.cmdOK), Qt::Key_Return);
     EXPECT_EQ(host.window(about), nullptr);
     EXPECT_EQ(w(f.txtDen)->text(), "65");
-    EXPECT_TRUE(top->isEnabled());
 }
 
-TEST_F(Widgets, EditsGoThroughTheModelAndItsCodePage)
+TEST_F(Widgets, ContextMenuOffersWhatAppliesAndSelectsAllThroughTheModel)
 {
-    QLineEdit *den = w(f.txtDen), *hex = w(f.txtHex), *ascii = w(f.txtASCII);
-    QTest::keyClicks(den, "65");
+    QTest::keyClicks(w(f.txtDen), "65");
     QApplication::clipboard()->clear();
     QStringList offered;
     QTimer::singleShot(0, [&] {
@@ -104,34 +150,55 @@ TEST_F(Widgets, EditsGoThroughTheModelAndItsCodePage)
         menu->close();
     });
     QContextMenuEvent open(QContextMenuEvent::Keyboard, {}, {});
-    QApplication::sendEvent(den, &open);
+    QApplication::sendEvent(w(f.txtDen), &open);
     EXPECT_EQ(offered.join(','), "Cu&t (off),&Copy (off),&Paste (off),Delete (off),,Select All");
     EXPECT_EQ(f.txtDen.selLength(), 2);
-    QTest::keySequence(den, QKeySequence::Cut);
+}
+
+TEST_F(Widgets, CutTakesTheSelectionIntoTheClipboard)
+{
+    QTest::keyClicks(w(f.txtDen), "65");
+    QTest::keySequence(w(f.txtDen), QKeySequence::SelectAll);
+    QTest::keySequence(w(f.txtDen), QKeySequence::Cut);
     EXPECT_EQ(QApplication::clipboard()->text(), "65");
     EXPECT_EQ(f.txtDen.text(), "");
-    QTest::keyClicks(hex, "\b4a");
+}
+
+TEST_F(Widgets, CopyGivesTheCharacterNotItsPicture)
+{
+    QTest::keyClicks(w(f.txtDen), "0");
+    QTest::keySequence(w(f.txtASCII), QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString(QChar(0)));
+}
+
+TEST_F(Widgets, SelectionByKeysReachesTheModelAndUndoIsLeftOut)
+{
+    QLineEdit* hex = w(f.txtHex);
+    QTest::keyClicks(hex, "4a");
     QTest::keyClick(hex, Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(std::pair(f.txtHex.selStart(), f.txtHex.selLength()), std::pair(1, 1));
+    EXPECT_EQ(f.txtHex.selStart(), 1);
+    EXPECT_EQ(f.txtHex.selLength(), 1);
     QTest::keyClick(hex, 'f');
-    QTest::keySequence(hex, QKeySequence::Undo); // left out: it would edit around the model
+    QTest::keySequence(hex, QKeySequence::Undo); // it would edit around the model
     EXPECT_EQ(hex->text(), "4f");
     QTest::keySequence(hex, QKeySequence("Home, Del"));
     EXPECT_EQ(f.txtHex.text(), "f");
-    QTest::keyClicks(den, "\b0");
-    QTest::keySequence(ascii, QKeySequence::Copy); // the character, not its picture
-    EXPECT_EQ(QApplication::clipboard()->text(), QString(QChar(0)));
-    // Euro, a character the code page lacks, and more than the field holds.
+}
+
+TEST_F(Widgets, PastedAndCommittedTextArrivesInTheCodePage)
+{
+    // clipboard, decimal value: the euro sign, a character the code page
+    // lacks, and more than the field holds
     const char* rows[][2] = {{"\u20AC", "128"}, {"\u4E2D", "63"}, {"xyz", "120"}};
     for (const auto& [clip, want] : rows) {
         QApplication::clipboard()->setText(clip);
-        QTest::keyClick(ascii, Qt::Key_Backspace);
-        QTest::keySequence(ascii, QKeySequence::Paste);
+        QTest::keyClick(w(f.txtASCII), Qt::Key_Backspace);
+        QTest::keySequence(w(f.txtASCII), QKeySequence::Paste);
         EXPECT_EQ(f.txtDen.text(), want) << clip;
     }
     QInputMethodEvent commit;
     commit.setCommitString("\u00E9");
-    QApplication::sendEvent(ascii, &commit);
+    QApplication::sendEvent(w(f.txtASCII), &commit);
     EXPECT_EQ(f.txtDen.text(), "233");
 }
 

@@ -286,47 +286,36 @@ TEST_F(Converter, BothWindowsLaidOutInPixelsAtEitherDpiAndAfterAChange)
 
 TEST_F(Converter, FieldsAndWindowsCarryTheirNamesForScreenReaders)
 {
+    EXPECT_EQ(textOf(host.window(f)), L"Numberwell");
     const std::pair<const rt::TextBox*, const wchar_t*> rows[] = {
         {&f.txtDen, L"Denary"}, {&f.txtHex, L"Hex"},     {&f.txtASCII, L"Ascii"},
         {&f.txtBin, L"Binary"}, {&f.txtInfo, L"Status"},
     };
-    // The label just before each field in z-order names it, and is never seen.
-    for (const auto& [field, name] : rows) {
-        const HWND label = GetWindow(hwnd(*field), GW_HWNDPREV);
-        wchar_t cls[16]{};
-        GetClassNameW(label, cls, 16);
-        EXPECT_EQ(std::wstring(cls), L"Static") << name;
-        EXPECT_EQ(textOf(label), name);
-        EXPECT_FALSE(IsWindowVisible(label)) << name;
-    }
-    EXPECT_EQ(textOf(host.window(f)), L"Numberwell");
-
-    type(hwnd(f.txtDen), L"65");
+    type(hwnd(f.txtDen), L"65"); // a field's text is not its name
     CoInitialize(nullptr);
-    std::vector<std::wstring> read;
     for (const auto& [field, name] : rows) {
+        // Named after the label just before it in z-order, which nobody sees.
+        EXPECT_FALSE(IsWindowVisible(GetWindow(hwnd(*field), GW_HWNDPREV))) << name;
         IAccessible* acc = nullptr;
         BSTR got = nullptr;
         VARIANT self{};
         self.vt = VT_I4;
         self.lVal = CHILDID_SELF;
-        if (SUCCEEDED(AccessibleObjectFromWindow(hwnd(*field), OBJID_CLIENT, __uuidof(IAccessible),
+        const bool read =
+            SUCCEEDED(AccessibleObjectFromWindow(hwnd(*field), OBJID_CLIENT, __uuidof(IAccessible),
                                                  reinterpret_cast<void**>(&acc))) &&
-            acc->get_accName(self, &got) == S_OK)
-            read.emplace_back(got, SysStringLen(got));
-        else
-            read.emplace_back(L"(none)");
+            acc->get_accName(self, &got) == S_OK;
+        if (read)
+            EXPECT_EQ(std::wstring(got, SysStringLen(got)), name);
         SysFreeString(got);
         if (acc)
             acc->Release();
+        if (!read) {
+            CoUninitialize();
+            GTEST_SKIP() << "this system's accessibility layer gives controls no names";
+        }
     }
     CoUninitialize();
-    if (read.front() == L"65" || read.front() == L"(none)")
-        GTEST_SKIP() << "this system's accessibility layer names an edit by its text, not by the "
-                        "label before it (it read \""
-                     << std::string(read.front().begin(), read.front().end()) << "\")";
-    for (std::size_t i = 0; i < read.size(); ++i)
-        EXPECT_EQ(read[i], rows[i].second);
 }
 
 TEST_F(Converter, AboutClosesOnOkEnterSpaceTitleBarOrTheConverterActivated)

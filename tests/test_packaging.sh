@@ -1,9 +1,11 @@
 #!/bin/sh
 # Checks the program's desktop integration, version record, manual page,
 # hardening and Debian package as generated in a build tree.
-# Usage: test_packaging.sh CHECK BUILD_DIR SOURCE_DIR APP_ID
+# Usage: test_packaging.sh CHECK BUILD_DIR SOURCE_DIR APP_ID VERSION (a.b.c.d)
 set -eu
-check=$1 build=$2 src=$3 id=$4
+check=$1 build=$2 src=$3 id=$4 version=$5
+short=${version%.*.*}                  # 2.19.0.0 -> 2.19
+commas=$(echo "$version" | tr . ,)     # 2.19.0.0 -> 2,19,0,0
 gen=$build/packaging
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -29,7 +31,7 @@ metainfo)
   if grep '^P:' "$tmp/out" | grep -v ' cid-contains-uppercase-letter '; then
     fail "pedantic AppStream hints"
   fi
-  grep -qF "<release version=\"2.19\"" "$gen/$id.metainfo.xml" || fail "no release 2.19"
+  grep -qF "<release version=\"$short\"" "$gen/$id.metainfo.xml" || fail "no release $short"
   grep -qxF "  <project_license>MIT</project_license>" "$gen/$id.metainfo.xml" || fail "licence is not MIT"
   ;;
 install)
@@ -49,8 +51,8 @@ install)
   ;;
 rc)
   rc=$gen/numberwell.rc
-  for line in "FILEVERSION 2,19,0,0" "PRODUCTVERSION 2,19,0,0" \
-              'VALUE "FileVersion", "2.19.0.0"' 'VALUE "ProductVersion", "2.19.0.0"' \
+  for line in "FILEVERSION $commas" "PRODUCTVERSION $commas" \
+              "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductVersion\", \"$version\"" \
               'VALUE "FileDescription", "Count Denary/ASCII/Hex/Binary."' \
               'VALUE "ProductName", "Numberwell"'; do
     tr -s ' ' <"$rc" | grep -qF "$line" || fail "numberwell.rc lacks '$line'"
@@ -65,7 +67,7 @@ rc)
 deb)
   cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp" >/dev/null
   deb=$(ls "$tmp"/numberwell_*.deb)
-  for field in "Package: numberwell" "Version: 2.19.0.0" "Section: utils" \
+  for field in "Package: numberwell" "Version: $version" "Section: utils" \
                "Maintainer: Numberwell developers <dev@numberwell.invalid>"; do
     dpkg-deb -f "$deb" "${field%%:*}" | grep -qxF "${field#*: }" || fail "deb lacks '$field'"
   done
@@ -86,7 +88,7 @@ deb)
   dpkg-deb -x "$deb" "$tmp/root"
   zcat "$tmp/root/usr/share/doc/numberwell/changelog.gz" >"$tmp/changelog"
   top=$(dpkg-parsechangelog -l "$tmp/changelog" -S Version)
-  [ "$top" = 2.19.0.0 ] || fail "latest changelog entry is $top, not 2.19.0.0"
+  [ "$top" = "$version" ] || fail "latest changelog entry is $top, not $version"
   ;;
 hardening)
   # What lintian's hardening tags look for, checked on the built program.

@@ -305,8 +305,9 @@ TEST_F(Converter, FieldsAndWindowsCarryTheirNamesForScreenReaders)
             SUCCEEDED(AccessibleObjectFromWindow(hwnd(*field), OBJID_CLIENT, __uuidof(IAccessible),
                                                  reinterpret_cast<void**>(&acc))) &&
             acc->get_accName(self, &got) == S_OK;
-        if (read)
+        if (read) {
             EXPECT_EQ(std::wstring(got, SysStringLen(got)), name);
+        }
         SysFreeString(got);
         if (acc)
             acc->Release();

@@ -116,34 +116,34 @@ FontSet::~FontSet()
         DeleteObject(font);
 }
 
-HFONT FontSet::font(const rt::Font& spec)
+HFONT FontSet::font(const rt::Font& wanted)
 {
     // Both faces are the message font's: it is the system's sans-serif face.
-    const auto key = std::tuple(spec.pointSize, spec.bold);
+    const auto key = std::tuple(wanted.pointSize, wanted.bold);
     if (const auto it = fonts_.find(key); it != fonts_.end())
         return it->second;
     LOGFONTW lf = base_;
-    if (spec.pointSize > 0)
-        lf.lfHeight = -static_cast<LONG>(std::lround(spec.pointSize * dpi_ / 72.0));
-    if (spec.pointSize > 0 || spec.bold)
-        lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    if (wanted.pointSize > 0)
+        lf.lfHeight = -static_cast<LONG>(std::lround(wanted.pointSize * dpi_ / 72.0));
+    if (wanted.pointSize > 0 || wanted.bold)
+        lf.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
     HFONT font = CreateFontIndirectW(&lf);
     fonts_[key] = font;
     return font;
 }
 
-int FontSet::lineHeight(const rt::Font& spec)
+int FontSet::lineHeight(const rt::Font& wanted)
 {
-    return measure(font(spec), [](HDC dc) {
+    return measure(font(wanted), [](HDC dc) {
         TEXTMETRICW tm{};
         GetTextMetricsW(dc, &tm);
         return static_cast<int>(tm.tmHeight);
     });
 }
 
-int FontSet::textWidth(const rt::Font& spec, std::wstring_view text)
+int FontSet::textWidth(const rt::Font& wanted, std::wstring_view text)
 {
-    return measure(font(spec), [text](HDC dc) {
+    return measure(font(wanted), [text](HDC dc) {
         SIZE size{};
         GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
         return static_cast<int>(size.cx);

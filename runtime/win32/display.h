@@ -33,9 +33,9 @@ public:
     FontSet(const FontSet&) = delete;
     FontSet& operator=(const FontSet&) = delete;
 
-    HFONT font(const rt::Font& spec);
-    int lineHeight(const rt::Font& spec);
-    int textWidth(const rt::Font& spec, std::wstring_view text);
+    HFONT font(const rt::Font& wanted);
+    int lineHeight(const rt::Font& wanted);
+    int textWidth(const rt::Font& wanted, std::wstring_view text);
 
 private:
     int dpi_;

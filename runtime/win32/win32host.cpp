@@ -6,6 +6,7 @@
 #include "views.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace rtwin {
 
@@ -28,8 +29,12 @@ void Win32Host::formLoaded(rt::Form& form)
 
 void Win32Host::formShown(rt::Form& form)
 {
-    if (FormWindow* w = find(form))
-        w->show();
+    FormWindow* w = find(form);
+    if (!w)
+        return;
+    if (firstFrame_ && !firstFrameWindow_ && !IsWindowVisible(w->hwnd()))
+        firstFrameWindow_ = w->hwnd();
+    w->show();
 }
 
 void Win32Host::formUnloaded(rt::Form& form)
@@ -39,6 +44,8 @@ void Win32Host::formUnloaded(rt::Form& form)
         return;
     auto window = std::move(it->second);
     windows_.erase(it);
+    if (window->hwnd() == firstFrameWindow_)
+        firstFrameWindow_ = nullptr;
     window->close();
     closing_.push_back(std::move(window));
 }
@@ -83,7 +90,24 @@ void Win32Host::reportError(const std::string& title, const std::string& message
                     MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
+void Win32Host::setFirstFrame(std::function<void(HWND)> firstFrame)
+{
+    firstFrame_ = std::move(firstFrame);
+}
+
 void Win32Host::process(MSG& msg)
+{
+    dispatch(msg);
+    if (msg.message == WM_PAINT && firstFrameWindow_ && msg.hwnd == firstFrameWindow_) {
+        // Each control paints on its own WM_PAINT, after its window's: those
+        // still pending are painted now, so the frame reported is whole.
+        RedrawWindow(msg.hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        firstFrameWindow_ = nullptr;
+        std::exchange(firstFrame_, nullptr)(msg.hwnd);
+    }
+}
+
+void Win32Host::dispatch(MSG& msg)
 {
     if (HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr) {
         const bool ours = std::any_of(windows_.begin(), windows_.end(),
@@ -107,10 +131,12 @@ HWND Win32Host::control(const rt::Control& control) const
     return w ? w->handleOf(control) : nullptr;
 }
 
-int run(const rt::Product& product, const std::function<rt::Form&(rt::Application&)>& startup)
+int run(const rt::Product& product, const std::function<rt::Form&(rt::Application&)>& startup,
+        std::function<void(HWND)> firstFrame)
 {
     const ProcessSettings settings;
     Win32Host host;
+    host.setFirstFrame(std::move(firstFrame));
     return rt::run(host, product, startup);
 }
 

@@ -1,0 +1,155 @@
+// The floor for numberwell.exe's start-up: a bare Win32 window with the
+// converter window's controls, made directly with CreateWindowExW: the same
+// classes, styles, z-order, geometry, fonts, icon and status colour at 96 dpi,
+// and the same process settings (DPI awareness, version 6 of the common
+// controls), with no forms runtime. It reports its first painted frame the way
+// the program's probe does.
+#include "first_frame_win32.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+constexpr COLORREF kStatusColour = RGB(192, 255, 192);
+
+HWND status = nullptr;
+HBRUSH statusBrush = nullptr;
+
+LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == status) {
+        const auto dc = reinterpret_cast<HDC>(wp);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, kStatusColour);
+        return reinterpret_cast<LRESULT>(statusBrush);
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// Version 6 of the common controls, from the manifest the shell library carries.
+void themedControls()
+{
+    wchar_t dir[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
+    const std::wstring shell = std::wstring(dir, n) + L"\\shell32.dll";
+    ACTCTXW request{};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = shell.c_str();
+    request.lpResourceName = MAKEINTRESOURCEW(124);
+    ULONG_PTR cookie = 0;
+    ActivateActCtx(CreateActCtxW(&request), &cookie);
+    using Init = BOOL WINAPI(const INITCOMMONCONTROLSEX*);
+    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    reinterpret_cast<Init*>(reinterpret_cast<void*>(
+        GetProcAddress(LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx")))(&classes);
+}
+
+HWND child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, RECT r,
+           int id, HFONT font)
+{
+    HWND h = CreateWindowExW(ex, cls, text, style, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             GetModuleHandleW(nullptr), nullptr);
+    if (font)
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    return h;
+}
+
+} // namespace
+
+int main()
+{
+    bench::started();
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    themedControls();
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    statusBrush = CreateSolidBrush(kStatusColour);
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = L"bare";
+    RegisterClassExW(&wc);
+
+    RECT frame{0, 0, 422, 143};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    HWND top = CreateWindowExW(0, L"bare", L"Numberwell", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    const auto icon = [](int size) {
+        return reinterpret_cast<LPARAM>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                                   IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    };
+    SendMessageW(top, WM_SETICON, ICON_BIG, icon(GetSystemMetrics(SM_CXICON)));
+    SendMessageW(top, WM_SETICON, ICON_SMALL, icon(GetSystemMetrics(SM_CXSMICON)));
+
+    // In tab order, each field after the hidden label that names it for
+    // screen readers; the frames last, below the fields, in their tab order.
+    const struct {
+        const wchar_t* name;
+        RECT at;
+    } fields[] = {{L"Denary", {16, 16, 201, 41}},
+                  {L"Hex", {16, 72, 201, 97}},
+                  {L"Ascii", {224, 16, 409, 41}},
+                  {L"Binary", {224, 72, 409, 97}}};
+    int id = 100;
+    HWND first = nullptr;
+    for (const auto& f : fields) {
+        child(top, L"STATIC", f.name, WS_CHILD | SS_NOPREFIX, 0, {}, 0, nullptr);
+        HWND h = child(top, L"EDIT", L"", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                       f.at, id++, font);
+        if (!first)
+            first = h;
+    }
+    child(top, L"BUTTON", L"About", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, {368, 112, 417, 137},
+          id++, font);
+    child(top, L"STATIC", L"Status", WS_CHILD | SS_NOPREFIX, 0, {}, 0, nullptr);
+    status = child(top, L"EDIT", L"Welcome!", kChild | ES_AUTOHSCROLL | ES_READONLY,
+                   WS_EX_CLIENTEDGE, {8, 112, 361, 137}, id++, font);
+    const struct {
+        const wchar_t* caption;
+        RECT at;
+    } frames[] = {{L"Denary", {8, 0, 209, 49}},
+                  {L"Binary", {216, 56, 417, 105}},
+                  {L"Hex", {8, 56, 209, 105}},
+                  {L"Ascii", {216, 0, 417, 49}}};
+    for (const auto& f : frames)
+        child(top, L"BUTTON", f.caption, kChild | BS_GROUPBOX, 0, f.at, id++, font);
+
+    // Centred on the work area, as the program opens.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(top, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    SetWindowPos(top, nullptr,
+                 work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
+                 work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(top, SW_SHOW);
+    SetForegroundWindow(top);
+    SetFocus(first);
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        if (msg.message == WM_PAINT && msg.hwnd == top) {
+            // The controls' own WM_PAINTs, still pending, complete the frame.
+            RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            bench::firstFrame(top);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,109 @@
+// What both Windows start-up probes do: note when main() starts, and once
+// their window has painted its first frame, print how long after the
+// process's creation and after main() started that was, the wall clock, and
+// the peak working set so far, then leave at once. Under Wine the process is
+// created once Wine's loader has reached its server, so the first figure
+// leaves Wine's own start-up out; the wall clock lets the caller measure from
+// exec as well.
+// With NW_PROBE_DESCRIBE set, a probe prints its window's controls instead,
+// so that the two probes can be checked to show the same window.
+#pragma once
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace bench {
+
+inline void write(const std::string& text)
+{
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()),
+              &written, nullptr);
+}
+
+inline unsigned long long ticks(const FILETIME& t) // 100 ns since 1601
+{
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+inline std::string narrow(const wchar_t* text)
+{
+    std::string out;
+    for (; *text; ++text)
+        out += *text < 0x80 ? static_cast<char>(*text) : '?';
+    return out;
+}
+
+inline FILETIME& mainStarted()
+{
+    static FILETIME t{};
+    return t;
+}
+
+// The first thing main() does.
+inline void started() { GetSystemTimePreciseAsFileTime(&mainStarted()); }
+
+// The window's controls in z-order, with everything that decides how they look.
+inline std::string describe(HWND top)
+{
+    std::string out;
+    char line[512];
+    RECT client{};
+    GetClientRect(top, &client);
+    std::snprintf(line, sizeof line, "window style=%08lx ex=%08lx client=%ldx%ld icon=%d\n",
+                  static_cast<unsigned long>(GetWindowLongPtrW(top, GWL_STYLE)),
+                  static_cast<unsigned long>(GetWindowLongPtrW(top, GWL_EXSTYLE)), client.right,
+                  client.bottom, SendMessageW(top, WM_GETICON, ICON_SMALL, 0) != 0);
+    out += line;
+    for (HWND c = GetWindow(top, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[64]{}, text[128]{};
+        GetClassNameW(c, cls, 64);
+        GetWindowTextW(c, text, 128);
+        RECT r{};
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&r), 2);
+        LOGFONTW font{};
+        if (auto f = reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)))
+            GetObjectW(f, sizeof font, &font);
+        std::snprintf(line, sizeof line,
+                      "%s style=%08lx ex=%08lx at=%ld,%ld,%ld,%ld text='%s' font='%s' %ld %ld\n",
+                      narrow(cls).c_str(), static_cast<unsigned long>(GetWindowLongPtrW(c, GWL_STYLE)),
+                      static_cast<unsigned long>(GetWindowLongPtrW(c, GWL_EXSTYLE)), r.left, r.top,
+                      r.right, r.bottom, narrow(text).c_str(), narrow(font.lfFaceName).c_str(),
+                      font.lfHeight, font.lfWeight);
+        out += line;
+    }
+    return out;
+}
+
+[[noreturn]] inline void firstFrame(HWND top)
+{
+    FILETIME now{}, created{}, exited{}, kernel{}, user{};
+    GetSystemTimePreciseAsFileTime(&now);
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    if (std::getenv("NW_PROBE_DESCRIBE")) {
+        write(describe(top));
+    } else {
+        constexpr unsigned long long kUnixEpoch = 116444736000000000ULL; // in ticks
+        char line[128];
+        // microseconds since creation and since main(), Unix time in ns,
+        // peak working set in KiB
+        std::snprintf(line, sizeof line, "%llu %llu %llu %llu\n",
+                      (ticks(now) - ticks(created)) / 10, (ticks(now) - ticks(mainStarted())) / 10,
+                      (ticks(now) - kUnixEpoch) * 100,
+                      static_cast<unsigned long long>(memory.PeakWorkingSetSize / 1024));
+        write(line);
+    }
+    TerminateProcess(GetCurrentProcess(), 0);
+    std::_Exit(0);
+}
+
+} // namespace bench

@@ -54,7 +54,9 @@ fuzz: deps
 coverage: deps
 	@scripts/coverage
 
-# Start-up against a bare Qt window, keystroke cascades, conversions (build-bench).
+# Start-up against a bare Qt window, keystroke cascades, conversions (build-bench);
+# numberwell.exe's start-up under Wine against a bare Win32 window, and its size
+# (build-bench-windows).
 bench: deps
 	@scripts/bench
 

@@ -373,6 +373,54 @@ TEST_F(ConverterAtStart, TheGreetingGoesAfterTwoSeconds)
     EXPECT_FALSE(f.tmrEmptyFields.enabled());
 }
 
+// ---- The first frame, which the start-up probe times: reported once, for the
+// first window shown, once it and every control in it have painted.
+
+struct FirstFrame : Session {
+    rt::Application app{host, kProduct};
+    std::vector<HWND> reported;
+    std::vector<std::wstring> unpainted; // controls still to paint when it was reported
+
+    void SetUp() override
+    {
+        Session::SetUp();
+        host.setFirstFrame([this](HWND top) {
+            reported.push_back(top);
+            for (HWND c = GetWindow(top, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                if (IsWindowVisible(c) && GetUpdateRect(c, nullptr, FALSE))
+                    unpainted.push_back(textOf(c));
+        });
+    }
+
+    void pumpFor(std::chrono::milliseconds wait)
+    {
+        const auto until = std::chrono::steady_clock::now() + wait;
+        while (std::chrono::steady_clock::now() < until) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            pump();
+        }
+    }
+};
+
+TEST_F(FirstFrame, ReportedOnceForTheFirstWindowShownWithEveryControlPainted)
+{
+    frmMain& f = app.defaultInstance<frmMain>();
+    f.tmrEmptyFields.setEnabled(false);
+    f.show();
+    EXPECT_TRUE(reported.empty()) << "nothing is painted before the loop runs";
+    pumpFor(std::chrono::milliseconds(300));
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0], host.window(f));
+    EXPECT_EQ(unpainted, std::vector<std::wstring>{});
+
+    // Repainted, and another window shown: still the one report.
+    InvalidateRect(host.window(f), nullptr, TRUE);
+    SendMessageW(host.control(f.cmdAbout), BM_CLICK, 0, 0);
+    pumpFor(std::chrono::milliseconds(300));
+    EXPECT_NE(host.window(app.defaultInstance<frmAbout>()), nullptr);
+    EXPECT_EQ(reported.size(), 1u);
+}
+
 // ---- One field on a window of its own: every kind of edit, and what reaches the model.
 
 struct Probe : rt::Form {

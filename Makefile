@@ -1,13 +1,12 @@
 # Entry points: `make run` and `make test` set up a fresh Debian 12 machine
-# (as root) and build before they run. Everything else is plain CMake.
-BUILD   ?= build
-JOBS    ?= $(shell nproc)
-CMAKE   := cmake
-CONFIG  := -G Ninja -DCMAKE_BUILD_TYPE=Release
-
-.PHONY: all deps configure build run test sanitize bench fuzz coverage valgrind package screenshot clean
-
+# (as root) and build before they run. Every build directory is a preset of
+# CMakePresets.json; this file and scripts/ only choose which.
+JOBS         ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+CMAKE        := cmake
+
+.PHONY: all deps configure build run test sanitize windows package-windows \
+        bench fuzz coverage valgrind package screenshot clean
 
 all: build
 
@@ -15,27 +14,37 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@$(CMAKE) -S . -B $(BUILD) $(CONFIG) >/dev/null
+	@$(CMAKE) --preset release >/dev/null
 
 build: configure
-	@$(CMAKE) --build $(BUILD) -j $(JOBS)
+	@$(CMAKE) --build --preset release -j $(JOBS)
 
-# Checked when the recipe runs, after the build: one line, and a non-zero exit.
+# Without a display the program itself says how to start it, and exits 2.
 run: build
-	$(if $(DISPLAY)$(WAYLAND_DISPLAY)$(QT_QPA_PLATFORM),,$(error No display: DISPLAY and WAYLAND_DISPLAY are unset. Start it from a desktop session, or headless as: xvfb-run make run))
-	@$(BUILD)/app/numberwell
+	@build/app/numberwell
 
-# The whole suite, then once more built with AddressSanitizer and UBSan.
+# The whole suite; again built with AddressSanitizer and UBSan; then the
+# toolkit-free suites built for Windows and run under Wine.
 test: build
-	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@ctest --preset release -j $(JOBS)
 	@$(MAKE) --no-print-directory sanitize
+	@$(MAKE) --no-print-directory windows
+	@scripts/wine-run build-windows/wine
+	@ctest --preset windows -j $(JOBS)
 
 sanitize: deps
-	@$(CMAKE) -S . -B build-asan $(CONFIG) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNW_SANITIZE=address,undefined >/dev/null
-	@$(CMAKE) --build build-asan -j $(JOBS)
-	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j $(JOBS)
+	@$(CMAKE) --preset asan-ubsan >/dev/null
+	@$(CMAKE) --build --preset asan-ubsan -j $(JOBS)
+	@ctest --preset asan-ubsan -j $(JOBS)
+
+# The 64-bit Windows build (mingw-w64, build-windows).
+windows: deps
+	@$(CMAKE) --preset windows >/dev/null
+	@$(CMAKE) --build --preset windows -j $(JOBS)
+
+# numberwell-VERSION-win64.zip in build-windows: the program and README.md.
+package-windows: windows
+	@$(CMAKE) --build --preset windows --target package_zip
 
 # libFuzzer on the converter window for FUZZ_SECONDS (clang-14, build-fuzz).
 fuzz: deps
@@ -54,10 +63,10 @@ valgrind: deps
 	@scripts/valgrind-session
 
 package: build
-	@cd $(BUILD) && cpack -G DEB
+	@cd build && cpack -G DEB
 
 screenshot: build
-	@scripts/screenshot $(BUILD) docs/numberwell.png
+	@scripts/screenshot build docs/numberwell.png
 
 clean:
-	rm -rf $(BUILD) build-*
+	rm -rf build build-*

@@ -187,22 +187,27 @@ void TextBox::select(Long start, Long length)
     changed();
 }
 
-// ---- Label, CommandButton, Frame, Image
+// ---- Captioned controls, Image
 
-Label::Label(Form& form, std::string name, Rect geometry, int tabIndex, Text caption, Font font)
-    : Control(form, std::move(name), nullptr, geometry, tabIndex), caption_(std::move(caption)),
-      font_(std::move(font))
+Captioned::Captioned(Form& form, std::string name, Control* container, Rect geometry, int tabIndex,
+                     Text caption)
+    : Control(form, std::move(name), container, geometry, tabIndex), caption_(std::move(caption))
 {}
 
-void Label::setCaption(Text caption)
+void Captioned::setCaption(Text caption)
 {
     caption_ = std::move(caption);
     changed();
 }
 
+Label::Label(Form& form, std::string name, Rect geometry, int tabIndex, Text caption, Font font)
+    : Captioned(form, std::move(name), nullptr, geometry, tabIndex, std::move(caption)),
+      font_(font)
+{}
+
 CommandButton::CommandButton(Form& form, std::string name, Control* container, Rect geometry,
                              int tabIndex, Text caption)
-    : Control(form, std::move(name), container, geometry, tabIndex), caption_(std::move(caption))
+    : Captioned(form, std::move(name), container, geometry, tabIndex, std::move(caption))
 {}
 
 void CommandButton::click()
@@ -214,7 +219,7 @@ void CommandButton::click()
 }
 
 Frame::Frame(Form& form, std::string name, Rect geometry, int tabIndex, Text caption)
-    : Control(form, std::move(name), nullptr, geometry, tabIndex), caption_(std::move(caption))
+    : Captioned(form, std::move(name), nullptr, geometry, tabIndex, std::move(caption))
 {}
 
 Image::Image(Form& form, std::string name, Rect geometry, Picture picture)

@@ -162,42 +162,46 @@ private:
     std::string accessibleName_;
 };
 
-class Label : public Control {
+// A control that shows a caption of its own.
+class Captioned : public Control {
 public:
-    Label(Form& form, std::string name, Rect geometry, int tabIndex, Text caption, Font font);
-    Kind kind() const override { return Kind::Label; }
     const Text& caption() const { return caption_; }
+
+protected:
+    Captioned(Form& form, std::string name, Control* container, Rect geometry, int tabIndex,
+              Text caption);
     void setCaption(Text caption);
-    const Font& font() const { return font_; }
 
 private:
     Text caption_;
+};
+
+class Label : public Captioned {
+public:
+    Label(Form& form, std::string name, Rect geometry, int tabIndex, Text caption, Font font);
+    Kind kind() const override { return Kind::Label; }
+    using Captioned::setCaption;
+    const Font& font() const { return font_; }
+
+private:
     Font font_;
 };
 
-class CommandButton : public Control {
+class CommandButton : public Captioned {
 public:
     CommandButton(Form& form, std::string name, Control* container, Rect geometry, int tabIndex,
                   Text caption);
     Kind kind() const override { return Kind::CommandButton; }
     bool canFocus() const override { return true; }
-    const Text& caption() const { return caption_; }
 
     std::function<void()> onClick;
     void click(); // user input, through the dispatch edge
-
-private:
-    Text caption_;
 };
 
-class Frame : public Control {
+class Frame : public Captioned {
 public:
     Frame(Form& form, std::string name, Rect geometry, int tabIndex, Text caption);
     Kind kind() const override { return Kind::Frame; }
-    const Text& caption() const { return caption_; }
-
-private:
-    Text caption_;
 };
 
 // A picture shown at its own size.

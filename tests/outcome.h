@@ -1,5 +1,5 @@
-// Table rows for routines that either return a value or raise an rt::Error:
-// both outcomes are compared as text, an error as "!" and its description.
+// Table helpers for routines that return a value or raise an rt::Error: value
+// rows compare the result as text, error rows the kind of error raised.
 #pragma once
 
 #include "coerce.h"
@@ -11,22 +11,39 @@
 #include <string>
 #include <utility>
 
-inline const std::string TM = "!type mismatch", OV = "!overflow", IA = "!invalid argument";
+inline constexpr auto TM = rt::ErrorKind::TypeMismatch;
+inline constexpr auto OV = rt::ErrorKind::Overflow;
+inline constexpr auto IA = rt::ErrorKind::InvalidArgument;
 
-template <class F> std::string outcome(F f)
-try {
-    std::ostringstream out;
-    out << f();
-    return out.str();
-} catch (const rt::Error& e) {
-    return "!" + std::string(rt::describe(e.kind()));
+using Row = std::pair<rt::Text, std::string>;        // input, result as text
+using ErrorRow = std::pair<rt::Text, rt::ErrorKind>; // input, error raised
+
+inline std::string shortened(const rt::Text& t) { return '"' + t.substr(0, 20) + '"'; }
+
+template <class F, class Rows = std::initializer_list<Row>> void checkValues(F f, const Rows& rows)
+{
+    for (const auto& [input, want] : rows) {
+        try {
+            std::ostringstream out;
+            out << f(input);
+            EXPECT_EQ(out.str(), want) << shortened(input);
+        } catch (const rt::Error& e) {
+            ADD_FAILURE() << shortened(input) << " raised " << rt::describe(e.kind());
+        }
+    }
 }
 
-using Row = std::pair<rt::Text, std::string>; // input, wanted outcome
-
-template <class F, class Rows = std::initializer_list<Row>> void check(F f, const Rows& rows)
+template <class F, class Rows = std::initializer_list<ErrorRow>>
+void checkErrors(F f, const Rows& rows)
 {
-    for (const Row& r : rows)
-        EXPECT_EQ(outcome([&] { return f(r.first); }), r.second)
-            << '"' << r.first.substr(0, 20) << '"';
+    for (const auto& [input, kind] : rows) {
+        try {
+            std::ostringstream out;
+            out << f(input);
+            ADD_FAILURE() << shortened(input) << " gave " << out.str() << ", not "
+                          << rt::describe(kind);
+        } catch (const rt::Error& e) {
+            EXPECT_EQ(rt::describe(e.kind()), std::string(rt::describe(kind))) << shortened(input);
+        }
+    }
 }

@@ -1,7 +1,11 @@
-// The forms runtime's event semantics, timers, windows and code page, on a small window.
+// The forms runtime: event semantics, the host contract, timers, windows,
+// start-up, layout and the text that crosses to a toolkit, on small windows.
+#include "boundary.h"
 #include "codepage.h"
 #include "headless.h"
+#include "layout.h"
 #include "policy.h"
+#include "program.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +33,29 @@ struct Other : rt::Form {
     {}
 };
 
+// The headless host, logging what the model tells it.
+struct RecordingHost : rt::HeadlessHost {
+    Log calls;
+    void formLoaded(rt::Form& f) override { calls.push_back("loaded " + f.name()); }
+    void formShown(rt::Form& f) override
+    {
+        calls.push_back("shown " + f.name());
+        HeadlessHost::formShown(f);
+    }
+    void formUnloaded(rt::Form& f) override
+    {
+        calls.push_back("unloaded " + f.name());
+        HeadlessHost::formUnloaded(f);
+    }
+    void focusMoved(rt::Control& c) override { calls.push_back("focus " + c.name()); }
+    void exec() override { calls.push_back("exec"); }
+};
+
+struct RecordingView : rt::ControlView {
+    int changes = 0;
+    void modelChanged() override { ++changes; }
+};
+
 // A field as text with its selection in brackets: "ab[cd]", or "ab[]cd" for a bare caret.
 std::string shown(const rt::TextBox& t)
 {
@@ -44,59 +71,101 @@ void load(rt::TextBox& t, const std::string& s)
     t.select(static_cast<rt::Long>(open), static_cast<rt::Long>(close - open - 1));
 }
 
+constexpr rt::Integer kSet = -1, kPaste = -2, kCut = -3, kDelete = -4;
+
+// Applies one edit (a key code, or one of the k* edits above) with "XYZ" as
+// the text to set or paste; returns what a cut removed.
+std::string edit(rt::TextBox& t, rt::Integer key)
+{
+    switch (key) {
+    case kSet:
+        t.setText("XYZ");
+        return "";
+    case kPaste:
+        t.paste("XYZ");
+        return "";
+    case kCut:
+        return t.cut();
+    case kDelete:
+        t.pressDelete();
+        return "";
+    default:
+        t.typeKey(key);
+        return "";
+    }
+}
+
 struct Runtime : ::testing::Test {
-    rt::HeadlessHost host;
-    rt::Application app{host, {}};
+    RecordingHost host;
+    rt::Application app{host, {"Probe", "", 1, 2}};
     Probe& p = app.defaultInstance<Probe>();
     Log log;
 
     void SetUp() override
     {
         p.show();
-        p.a.onChange = [this] { log.push_back("a:" + p.a.text()); };
-        p.a.onKeyPress = [this](rt::Integer& k) { log.push_back("key:" + std::to_string(k)); };
+        p.a.onChange = [this] { log.push_back("change"); };
+        p.a.onKeyPress = [this](rt::Integer& k) { log.push_back("key " + std::to_string(k)); };
+        host.calls.clear();
     }
 };
 
-TEST_F(Runtime, EditsRaiseChangeOnlyWhenTheTextDiffersAndOnlyCodeMayEditADisabledField)
+TEST_F(Runtime, EditsChangeTheTextAndRaiseChangeOnlyWhenItDiffers)
 {
-    constexpr rt::Integer kSet = -1, kPaste = -2, kCut = -3, kDelete = -4;
-    // before, max length, key or edit, after; code-set text is never cut to fit
-    const std::tuple<std::string, int, rt::Integer, std::string> rows[] = {
-        {"ab[]", 0, kSet, "[]XYZ"},    {"XYZ[]", 0, kSet, "XYZ[]"},  {"a[bc]d", 0, 'x', "ax[]d"},
-        {"a[b]", 2, 'x', "ax[]"},      {"a[bc]d", 0, 8, "a[]d"},     {"[]", 0, 255, "\xff[]"},
-        {"ab[]", 0, 31, "ab[]"},       {"ab[]", 0, 127, "ab[]"},     {"ab[]", 0, 300, "ab[]"},
-        {"a[]bc", 0, kDelete, "a[]c"}, {"ab[]", 0, kDelete, "ab[]"}, {"a[bc]d", 0, kCut, "a[]d"},
-        {"a[]", 2, kPaste, "aX[]"},    {"[ab]", 2, kPaste, "XY[]"},  {"abc[]", 2, kPaste, "abc[]"}};
-    for (const bool enabled : {true, false})
-        for (const auto& [before, maxLength, key, after] : rows) {
-            SCOPED_TRACE(before + " -> " + after + (enabled ? "" : " (disabled)"));
-            p.a.setEnabled(enabled);
-            p.a.setMaxLength(maxLength);
-            load(p.a, before);
-            log.clear();
-            const bool acts = enabled || key == kSet;
-            const std::string selected = acts ? p.a.selText() : "";
-            if (key == kSet)
-                p.a.setText("XYZ");
-            else if (key == kPaste)
-                p.a.paste("XYZ");
-            else if (key == kCut)
-                EXPECT_EQ(p.a.cut(), selected);
-            else if (key == kDelete)
-                p.a.pressDelete();
-            else
-                p.a.typeKey(key);
-            EXPECT_EQ(shown(p.a), acts ? after : before);
-            Log want = acts && key >= 0 ? Log{"key:" + std::to_string(key)} : Log{};
-            if (acts && after != before)
-                want.push_back("a:" + p.a.text());
-            EXPECT_EQ(log, want);
-        }
-    EXPECT_FALSE(app.ended()); // an edit that throws would end the program quietly
+    // before, max length, edit, after, events
+    const std::tuple<std::string, int, rt::Integer, std::string, Log> rows[] = {
+        {"ab[]", 0, kSet, "[]XYZ", {"change"}},
+        {"XYZ[]", 0, kSet, "XYZ[]", {}},
+        {"a[bc]d", 0, 'x', "ax[]d", {"key 120", "change"}},
+        {"a[b]", 2, 'x', "ax[]", {"key 120", "change"}},
+        {"ab[]", 2, 'x', "ab[]", {"key 120"}},
+        {"a[bc]d", 0, 8, "a[]d", {"key 8", "change"}},
+        {"ab[]", 0, 8, "a[]", {"key 8", "change"}},
+        {"[]ab", 0, 8, "[]ab", {"key 8"}},
+        {"[]", 0, 255, "\xff[]", {"key 255", "change"}},
+        {"ab[]", 0, 31, "ab[]", {"key 31"}},
+        {"ab[]", 0, 127, "ab[]", {"key 127"}},
+        {"ab[]", 0, 300, "ab[]", {"key 300"}},
+        {"a[]bc", 0, kDelete, "a[]c", {"change"}},
+        {"ab[]", 0, kDelete, "ab[]", {}},
+        {"a[bc]d", 0, kCut, "a[]d", {"change"}},
+        {"a[]", 2, kPaste, "aX[]", {"change"}},
+        {"[ab]", 2, kPaste, "XY[]", {"change"}},
+        {"abc[]", 2, kPaste, "abc[]", {}},
+        {"abc[]", 2, kSet, "[]XYZ", {"change"}}, // code is never cut to fit
+    };
+    for (const auto& [before, maxLength, key, after, events] : rows) {
+        SCOPED_TRACE(before + " -> " + after);
+        p.a.setMaxLength(maxLength);
+        load(p.a, before);
+        log.clear();
+        edit(p.a, key);
+        EXPECT_EQ(shown(p.a), after);
+        EXPECT_EQ(log, events);
+    }
 }
 
-TEST_F(Runtime, FocusFollowsTabIndexAndSkipsADisabledField)
+TEST_F(Runtime, CutHandsBackWhatItRemoved)
+{
+    load(p.a, "a[bc]d");
+    EXPECT_EQ(edit(p.a, kCut), "bc");
+}
+
+TEST_F(Runtime, OnlyCodeEditsADisabledField)
+{
+    p.a.setEnabled(false);
+    for (const rt::Integer key : {rt::Integer{'x'}, rt::Integer{8}, kPaste, kCut, kDelete}) {
+        load(p.a, "a[b]c");
+        log.clear();
+        EXPECT_EQ(edit(p.a, key), "") << key;
+        EXPECT_EQ(shown(p.a), "a[b]c") << key;
+        EXPECT_EQ(log, Log{}) << key;
+    }
+    edit(p.a, kSet);
+    EXPECT_EQ(p.a.text(), "XYZ");
+}
+
+TEST_F(Runtime, FocusFollowsTabIndexSkipsADisabledFieldAndReachesTheHost)
 {
     std::string names;
     for (const bool forward : {true, true, true, false}) {
@@ -104,11 +173,31 @@ TEST_F(Runtime, FocusFollowsTabIndexAndSkipsADisabledField)
         names += p.focused()->name() + " ";
     }
     EXPECT_EQ(names, "a ok b ok "); // from b, the lowest tab index, wrapping both ways
+    EXPECT_EQ(host.calls, (Log{"focus a", "focus ok", "focus b", "focus ok"}));
     p.a.setEnabled(false);
     p.focusNext(false);
     EXPECT_EQ(p.focused(), &p.b);
     p.setFocus(p.a);
     EXPECT_EQ(p.focused(), &p.b);
+}
+
+TEST_F(Runtime, FocusTheUserMovedIsNotToldBackToTheHost)
+{
+    p.userFocus(p.a);
+    EXPECT_EQ(p.focused(), &p.a);
+    EXPECT_EQ(host.calls, Log{});
+}
+
+TEST_F(Runtime, SettingsAViewShowsAreToldToIt)
+{
+    RecordingView view;
+    p.a.setView(&view);
+    p.a.setMaxLength(3);
+    p.a.setBackColor({1, 2, 3});
+    p.a.setAccessibleName("name");
+    p.a.setEnabled(false);
+    EXPECT_EQ(view.changes, 4);
+    p.a.setView(nullptr);
 }
 
 // Were the nested Change raised late, "after" would be logged before End.
@@ -120,10 +209,12 @@ TEST_F(Runtime, EndInANestedChangeStopsTheOuterHandlerThroughAnErrorPolicy)
         log.push_back("after");
     };
     rt::typeKeys(p.a, "1");
-    EXPECT_EQ(log, Log{"key:49"});
-    EXPECT_TRUE(app.ended() && host.quitRequested());
+    EXPECT_EQ(log, Log{"key 49"});
+    EXPECT_TRUE(app.ended());
+    EXPECT_TRUE(host.quitRequested());
     EXPECT_EQ(app.maxChangeDepth(), 2);
     EXPECT_EQ(app.changeDepth(), 0); // unwound by End too
+    EXPECT_EQ(app.exitCode(), 0);
 }
 
 TEST_F(Runtime, AnErrorNoHandlerTakesEndsTheProgramWithAMessage)
@@ -131,7 +222,10 @@ TEST_F(Runtime, AnErrorNoHandlerTakesEndsTheProgramWithAMessage)
     p.ok.onClick = [] { (void)rt::ToInteger("x"); };
     p.ok.click();
     EXPECT_EQ(host.errors(), Log{"Run-time error: type mismatch"});
-    EXPECT_TRUE(app.ended() && host.quitRequested());
+    EXPECT_TRUE(app.ended());
+    EXPECT_EQ(app.exitCode(), 1);
+    p.ok.click(); // nothing runs after the end
+    EXPECT_EQ(host.errors().size(), 1u);
 }
 
 TEST_F(Runtime, TimersAndDefaultInstancesFollowLoadingAndTheLastUnloadEndsTheProgram)
@@ -148,12 +242,134 @@ TEST_F(Runtime, TimersAndDefaultInstancesFollowLoadingAndTheLastUnloadEndsThePro
     p.userActivate(); // Deactivate unloads it
     other.show();
     host.advance(150);
-    p.unload();
+    p.userClose();
     host.advance(1000);
     EXPECT_EQ(log, (Log{"100", "200", "300", "load", "load", "950"}));
     EXPECT_FALSE(host.quitRequested());
-    other.unload();
+    other.userClose();
     EXPECT_TRUE(host.quitRequested());
+}
+
+// ---- Start-up and teardown
+
+struct Failing : rt::Form {
+    explicit Failing(rt::Application& app) : rt::Form(app, "Failing", "", 100, 100, {})
+    {
+        onLoad = [] { (void)rt::Chr(256); };
+    }
+};
+
+TEST(Program, LoadsShowsRunsTheLoopAndTakesTheWindowsDownBeforeTheModelGoes)
+{
+    RecordingHost host;
+    EXPECT_EQ(rt::run<Probe>(host, {}), 0);
+    EXPECT_EQ(host.calls, (Log{"loaded Probe", "shown Probe", "exec", "unloaded Probe"}));
+}
+
+TEST(Program, AnErrorAtStartEndsWithCodeOneWithoutRunningTheLoop)
+{
+    RecordingHost host;
+    EXPECT_EQ(rt::run<Failing>(host, {"Failing", "", 0, 0}), 1);
+    EXPECT_EQ(host.errors(), Log{"Run-time error: invalid argument"});
+    EXPECT_EQ(host.calls, (Log{"loaded Failing", "unloaded Failing"}));
+}
+
+// ---- Layout
+
+TEST(Layout, TwipsBecomePixelsAtTheDpiRoundedOnce)
+{
+    // twips, dpi, pixels
+    const int rows[][3] = {{1440, 96, 96},  {15, 96, 1},      {7, 96, 0},       {8, 96, 1},
+                           {120, 120, 10},  {2775, 96, 185},  {2775, 144, 278}, {2775, 192, 370},
+                           {6330, 96, 422}, {6330, 192, 844}, {2145, 120, 179}, {-15, 96, -1}};
+    for (const auto& [twips, dpi, pixels] : rows)
+        EXPECT_EQ(rt::toPixels(twips, dpi), pixels) << twips << " at " << dpi;
+}
+
+struct Grid : rt::Form {
+    explicit Grid(rt::Application& app) : rt::Form(app, "Grid", "", 3000, 2145, {}) {}
+    rt::Frame left{*this, "left", {120, 0, 1440, 735}, 1, "L"};
+    rt::TextBox inLeft{*this, "inLeft", &left, {120, 240, 1200, 375}, 0};
+    rt::Frame right{*this, "right", {1560, 0, 1440, 735}, 2, "R"};
+    rt::Frame below{*this, "below", {120, 840, 1440, 735}, 3, "B"};
+    rt::TextBox inBelow{*this, "inBelow", &below, {120, 240, 1200, 375}, 5};
+    rt::Label label{*this, "label", {120, 1680, 300, 255}, 4, "caption", {}};
+};
+
+TEST(Layout, ACaptionThatNeedsMoreRoomGrowsItsRowAndPushesTheRowsBelowDown)
+{
+    rt::HeadlessHost host;
+    rt::Application app(host, {});
+    auto& g = app.defaultInstance<Grid>();
+    // caption row height, label caption width -> rects at 96 dpi, client height
+    const std::tuple<int, int, std::vector<rt::PixelRect>, int> rows[] = {
+        {16,
+         10,
+         {{8, 0, 96, 49}, {16, 16, 80, 25}, {104, 0, 96, 49}, {8, 56, 96, 49}, {8, 112, 20, 17}},
+         143},
+        // the frame without content keeps its height; rows below move by what grew above
+        {20,
+         50,
+         {{8, 0, 96, 53}, {16, 20, 80, 25}, {104, 0, 96, 49}, {8, 60, 96, 53}, {8, 120, 50, 17}},
+         151},
+    };
+    for (const auto& [captionRow, captionWidth, rects, clientHeight] : rows) {
+        const rt::Layout layout(g, 96,
+                                {[&](const rt::Frame&) { return captionRow; },
+                                 [&](const rt::Label&) { return captionWidth; }});
+        const rt::Control* controls[] = {&g.left, &g.inLeft, &g.right, &g.below, &g.label};
+        for (std::size_t i = 0; i < rects.size(); ++i)
+            EXPECT_EQ(layout.inWindow(*controls[i]), rects[i])
+                << controls[i]->name() << " with a caption row of " << captionRow;
+        EXPECT_EQ(layout.clientHeight(), clientHeight) << captionRow;
+        EXPECT_EQ(layout.rect(g.inLeft).top, captionRow) << "in its frame";
+    }
+}
+
+// ---- Text across the toolkit boundary
+
+TEST(Boundary, FieldBytesAndUtf16BothWays)
+{
+    using namespace std::string_literals;
+    // bytes, shown, for the clipboard
+    const std::tuple<rt::Text, std::u16string, std::u16string> rows[] = {
+        {"A\x80\xff", u"A\u20AC\u00FF", u"A\u20AC\u00FF"},
+        {"\0\x1f\x7f"s, u"\u2400\u241F\u2421", u"\0\u001F\u007F"s},
+        {"\x81\x9f", u"\u0081\u0178", u"\u0081\u0178"},
+    };
+    for (const auto& [bytes, display, real] : rows) {
+        EXPECT_EQ(rt::toDisplay(bytes), display);
+        EXPECT_EQ(rt::toUtf16(bytes), real);
+        EXPECT_EQ(rt::fromUtf16(real), bytes);
+    }
+}
+
+TEST(Boundary, WhatTheCodePageLacksArrivesAsOneQuestionMarkPerCharacter)
+{
+    // UTF-16 in, field bytes out: a surrogate pair is one character, a lone half too
+    const std::pair<std::u16string, rt::Text> rows[] = {{u"\u4E2Dx", "?x"},
+                                                        {u"\U0001F600", "?"},
+                                                        {u"\xD800"
+                                                         u"a",
+                                                         "?a"},
+                                                        {u"\u2400", "?"}};
+    for (const auto& [utf16, bytes] : rows)
+        EXPECT_EQ(rt::fromUtf16(utf16), bytes);
+    EXPECT_EQ(rt::keyCode(U'\u20AC'), 128);
+    EXPECT_EQ(rt::keyCode(U'\U0001F600'), '?');
+}
+
+TEST(Boundary, ACommandChordTypesOnlyControlCodes)
+{
+    // control, alt, meta, character, types it
+    const std::tuple<bool, bool, bool, char32_t, bool> rows[] = {
+        {false, false, false, U'a', true},   {true, false, false, U'a', false},
+        {false, false, true, U'a', false},   {true, true, false, U'@', true}, // AltGr
+        {false, true, false, U'a', true},    {true, false, false, U'\x02', true},
+        {true, false, false, U'\x7f', false}};
+    for (const auto& [control, alt, meta, ch, types] : rows)
+        EXPECT_EQ(rt::typesCharacter({control, alt, meta}, ch), types)
+            << control << alt << meta << ' ' << unsigned(ch);
 }
 
 TEST(CodePage, MapsBothWaysRefusesWhatItCannotHoldAndPicturesTheInvisible)

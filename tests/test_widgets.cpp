@@ -136,10 +136,9 @@ TEST_F(About, EnterOnOkClosesItEscapeDoesNot)
     EXPECT_EQ(w(f.txtDen)->text(), "65");
 }
 
-TEST_F(Widgets, EditsGoThroughTheModelAndItsCodePage)
+TEST_F(Widgets, ContextMenuOffersWhatAppliesAndSelectsAllThroughTheModel)
 {
-    QLineEdit *den = w(f.txtDen), *hex = w(f.txtHex), *ascii = w(f.txtASCII);
-    QTest::keyClicks(den, "65");
+    QTest::keyClicks(w(f.txtDen), "65");
     QApplication::clipboard()->clear();
     QStringList offered;
     QTimer::singleShot(0, [&] {
@@ -151,34 +150,55 @@ TEST_F(Widgets, EditsGoThroughTheModelAndItsCodePage)
         menu->close();
     });
     QContextMenuEvent open(QContextMenuEvent::Keyboard, {}, {});
-    QApplication::sendEvent(den, &open);
+    QApplication::sendEvent(w(f.txtDen), &open);
     EXPECT_EQ(offered.join(','), "Cu&t (off),&Copy (off),&Paste (off),Delete (off),,Select All");
     EXPECT_EQ(f.txtDen.selLength(), 2);
-    QTest::keySequence(den, QKeySequence::Cut);
+}
+
+TEST_F(Widgets, CutTakesTheSelectionIntoTheClipboard)
+{
+    QTest::keyClicks(w(f.txtDen), "65");
+    QTest::keySequence(w(f.txtDen), QKeySequence::SelectAll);
+    QTest::keySequence(w(f.txtDen), QKeySequence::Cut);
     EXPECT_EQ(QApplication::clipboard()->text(), "65");
     EXPECT_EQ(f.txtDen.text(), "");
-    QTest::keyClicks(hex, "\b4a");
+}
+
+TEST_F(Widgets, CopyGivesTheCharacterNotItsPicture)
+{
+    QTest::keyClicks(w(f.txtDen), "0");
+    QTest::keySequence(w(f.txtASCII), QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString(QChar(0)));
+}
+
+TEST_F(Widgets, SelectionByKeysReachesTheModelAndUndoIsLeftOut)
+{
+    QLineEdit* hex = w(f.txtHex);
+    QTest::keyClicks(hex, "4a");
     QTest::keyClick(hex, Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(std::pair(f.txtHex.selStart(), f.txtHex.selLength()), std::pair(1, 1));
+    EXPECT_EQ(f.txtHex.selStart(), 1);
+    EXPECT_EQ(f.txtHex.selLength(), 1);
     QTest::keyClick(hex, 'f');
-    QTest::keySequence(hex, QKeySequence::Undo); // left out: it would edit around the model
+    QTest::keySequence(hex, QKeySequence::Undo); // it would edit around the model
     EXPECT_EQ(hex->text(), "4f");
     QTest::keySequence(hex, QKeySequence("Home, Del"));
     EXPECT_EQ(f.txtHex.text(), "f");
-    QTest::keyClicks(den, "\b0");
-    QTest::keySequence(ascii, QKeySequence::Copy); // the character, not its picture
-    EXPECT_EQ(QApplication::clipboard()->text(), QString(QChar(0)));
-    // Euro, a character the code page lacks, and more than the field holds.
+}
+
+TEST_F(Widgets, PastedAndCommittedTextArrivesInTheCodePage)
+{
+    // clipboard, decimal value: the euro sign, a character the code page
+    // lacks, and more than the field holds
     const char* rows[][2] = {{"\u20AC", "128"}, {"\u4E2D", "63"}, {"xyz", "120"}};
     for (const auto& [clip, want] : rows) {
         QApplication::clipboard()->setText(clip);
-        QTest::keyClick(ascii, Qt::Key_Backspace);
-        QTest::keySequence(ascii, QKeySequence::Paste);
+        QTest::keyClick(w(f.txtASCII), Qt::Key_Backspace);
+        QTest::keySequence(w(f.txtASCII), QKeySequence::Paste);
         EXPECT_EQ(f.txtDen.text(), want) << clip;
     }
     QInputMethodEvent commit;
     commit.setCommitString("\u00E9");
-    QApplication::sendEvent(ascii, &commit);
+    QApplication::sendEvent(w(f.txtASCII), &commit);
     EXPECT_EQ(f.txtDen.text(), "233");
 }
 

@@ -24,9 +24,9 @@ PixelRect toPixels(const Rect& r, int dpi);
 
 // What a binding measures in its own fonts, in pixels at the layout's DPI.
 struct TextMetrics {
-    std::function<int(const Frame&)> captionHeight;     // the caption row's height
-    std::function<int(const Label&)> captionWidth;      // the caption's width
-    std::function<int(const Label&)> labelHeight = {};  // a line of the label's font
+    std::function<int(const Frame&)> captionHeight;    // the caption row's height
+    std::function<int(const Label&)> captionWidth;     // the caption's width
+    std::function<int(const Label&)> labelHeight = {}; // a line of the label's font
 };
 
 class Layout {

@@ -203,10 +203,11 @@ TEST(ScreenReaders, EachStatusMessageIsANewNotificationInTheStatusBarAndTheClear
     QStringList steps;
     const auto record = [&](const char* step) {
         QAccessibleInterface* n = bar->child(bar->childCount() - 1);
-        steps << QString("%1: %2%3").arg(step, n->role() == QAccessible::Notification
-                                                   ? n->text(QAccessible::Name)
-                                                   : QString("no notification"),
-                                         n == last ? " (none new)" : "");
+        steps << QString("%1: %2%3")
+                     .arg(step,
+                          n->role() == QAccessible::Notification ? n->text(QAccessible::Name)
+                                                                 : QString("no notification"),
+                          n == last ? " (none new)" : "");
         last = n;
     };
     record("shown");

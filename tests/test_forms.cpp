@@ -337,9 +337,9 @@ TEST(Layout, ACaptionThatNeedsMoreRoomGrowsItsRowAndPushesTheRowsBelowDown)
 TEST(Colours, ContrastIsTheWcagRatio)
 {
     const std::tuple<rt::Rgb, rt::Rgb, double> rows[] = {
-        {{0, 0, 0}, {255, 255, 255}, 21.0},      {{119, 119, 119}, {255, 255, 255}, 4.48},
+        {{0, 0, 0}, {255, 255, 255}, 21.0},       {{119, 119, 119}, {255, 255, 255}, 4.48},
         {{118, 118, 118}, {255, 255, 255}, 4.54}, {{255, 0, 0}, {255, 255, 255}, 4.0},
-        {{0, 0, 255}, {255, 255, 255}, 8.59},    {{40, 40, 40}, {40, 40, 40}, 1.0},
+        {{0, 0, 255}, {255, 255, 255}, 8.59},     {{40, 40, 40}, {40, 40, 40}, 1.0},
     };
     for (const auto& [a, b, ratio] : rows) {
         EXPECT_NEAR(rt::contrastRatio(a, b), ratio, 0.01) << int(a.r) << "," << int(a.g);

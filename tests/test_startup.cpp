@@ -1,9 +1,9 @@
 // The program's own start-up function, offscreen: the converter window comes
 // up with its greeting and the focus in the decimal field, and Escape there
 // ends the program with exit code 0.
+#include "display.h"
 #include "frmMain.h"
 #include "product.h"
-#include "display.h"
 #include "qthost.h"
 
 #include <QApplication>
@@ -41,7 +41,7 @@ namespace {
 struct Desk {
     std::map<std::string, std::string> env;
     std::set<std::string> listening = {}; // socket paths, or host:port
-    bool plugin = true;              // the toolkit's Wayland plugin is installed
+    bool plugin = true;                   // the toolkit's Wayland plugin is installed
 };
 
 rtqt::DisplayChoice choose(const Desk& d)
@@ -70,34 +70,43 @@ TEST(Display, StartsOnAPlatformThatAnswersAndLeavesTheUsersChoiceAlone)
         {"Wayland before X11",
          {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", kRun}, {"DISPLAY", ":0"}},
           {kRun + "/wayland-0", "@/tmp/.X11-unix/X0"}},
-         "wayland", false},
+         "wayland",
+         false},
         {"X11 when the Wayland socket is dead",
          {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", kRun}, {"DISPLAY", ":0"}},
           {"/tmp/.X11-unix/X0"}},
-         "xcb", false},
+         "xcb",
+         false},
         {"X11 when the Wayland plugin is missing",
          {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", kRun}, {"DISPLAY", ":0.1"}},
           {kRun + "/wayland-0", "@/tmp/.X11-unix/X0"},
           false},
-         "xcb", false},
+         "xcb",
+         false},
         {"Wayland session without WAYLAND_DISPLAY",
          {{{"XDG_SESSION_TYPE", "wayland"}, {"XDG_RUNTIME_DIR", kRun}}, {kRun + "/wayland-0"}},
-         "wayland", false},
+         "wayland",
+         false},
         {"absolute Wayland socket",
          {{{"WAYLAND_DISPLAY", "/tmp/w"}}, {"/tmp/w"}},
-         "wayland", false},
+         "wayland",
+         false},
         {"X11 over TCP, as ssh forwards it",
          {{{"DISPLAY", "localhost:10.0"}}, {"localhost:6010"}},
-         "xcb", false},
+         "xcb",
+         false},
         {"the user's platform",
          {{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", "unix:1"}}, {"/tmp/.X11-unix/X1"}},
-         "xcb", true},
+         "xcb",
+         true},
         {"the user's list, its second answering",
          {{{"QT_QPA_PLATFORM", "wayland;xcb"}, {"DISPLAY", ":0"}}, {"/tmp/.X11-unix/X0"}},
-         "wayland;xcb", true},
+         "wayland;xcb",
+         true},
         {"the user's platform that needs no display",
          {{{"QT_QPA_PLATFORM", "offscreen"}}, {}},
-         "offscreen", true},
+         "offscreen",
+         true},
     };
     for (const auto& [name, desk, platform, users] : rows) {
         const rtqt::DisplayChoice c = choose(desk);
@@ -119,12 +128,14 @@ TEST(Display, NothingAnsweringSaysWhyForEachDisplay)
           {kRun + "/wayland-0"},
           false},
          "Wayland display wayland-0 needs Qt's Wayland plugin (package qt6-wayland)"},
-        {"Wayland without a runtime directory", {{{"WAYLAND_DISPLAY", "wayland-0"}}},
+        {"Wayland without a runtime directory",
+         {{{"WAYLAND_DISPLAY", "wayland-0"}}},
          "Wayland display wayland-0 needs XDG_RUNTIME_DIR"},
         {"both dead",
          {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", kRun}, {"DISPLAY", ":3"}}},
          "Wayland display wayland-0 does not answer; X display :3 does not answer"},
-        {"X11 name without a number", {{{"DISPLAY", "host:"}}},
+        {"X11 name without a number",
+         {{{"DISPLAY", "host:"}}},
          "X display host: is not a display name"},
         {"the user's platform, unreachable",
          {{{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":0"}}, {"/tmp/.X11-unix/X0"}},

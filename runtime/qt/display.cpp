@@ -39,10 +39,7 @@ std::string joined(const std::vector<std::string>& parts)
     return out;
 }
 
-std::string value(const Environment& env, const char* name)
-{
-    return env(name).value_or("");
-}
+std::string value(const Environment& env, const char* name) { return env(name).value_or(""); }
 
 // The compositor's socket: WAYLAND_DISPLAY, or the toolkit's default name in
 // a Wayland session. Empty: no Wayland to look for.
@@ -172,9 +169,8 @@ DisplayProbe systemProbe()
         std::memcpy(addr.sun_path, path.data(), path.size());
         if (path.front() == '@')
             addr.sun_path[0] = '\0'; // abstract: the name is not a file
-        const auto length =
-            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() +
-                                   (path.front() == '@' ? 0 : 1));
+        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() +
+                                                   (path.front() == '@' ? 0 : 1));
         return connects(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0),
                         reinterpret_cast<const sockaddr*>(&addr), length, 0);
     };
@@ -186,9 +182,8 @@ DisplayProbe systemProbe()
             return false;
         bool ok = false;
         for (addrinfo* a = found; a && !ok; a = a->ai_next)
-            ok = connects(
-                ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, 0),
-                a->ai_addr, a->ai_addrlen, 2000);
+            ok = connects(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, 0),
+                          a->ai_addr, a->ai_addrlen, 2000);
         ::freeaddrinfo(found);
         return ok;
     };

@@ -20,7 +20,7 @@ struct DisplayProbe {
 };
 
 struct DisplayChoice {
-    std::string platform; // the toolkit platform to start; empty: none answers
+    std::string platform;    // the toolkit platform to start; empty: none answers
     bool userChosen = false; // the user's own QT_QPA_PLATFORM, left as it is
     std::string problem;     // why none answers, for the hint
 };

@@ -221,7 +221,7 @@ void QtHost::formLoaded(rt::Form& form)
 
     for (rt::Control* c : form.controls()) {
         QWidget* parent = c->container() ? window->widgets.at(c->container()) : top;
-        QWidget* w = nullptr;    // what shows the control
+        QWidget* w = nullptr;      // what shows the control
         QWidget* placed = nullptr; // what sits at its place, when that is not w itself
         switch (c->kind()) {
         case rt::Control::Kind::TextBox: {

@@ -15,10 +15,7 @@ public:
 
     bool isValid() const override { return !line_.isNull(); }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override
-    {
-        return line_ ? line_->window()->windowHandle() : nullptr;
-    }
+    QWindow* window() const override { return line_ ? line_->window()->windowHandle() : nullptr; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* parent() const override
     {

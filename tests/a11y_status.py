@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Listens on the accessibility bus as a screen reader does while the real
-program runs under Xvfb: typing 300 into the decimal field must raise exactly
-one notification, named "Denary must be 0-255", without moving the focus; the
-timer emptying the status line must raise none. The status line itself is a
+program runs under Xvfb: start-up must raise one notification, "Welcome!";
+typing 300 into the decimal field exactly one, "Denary must be 0-255",
+without moving the focus; the timer emptying the status line none. The status line itself is a
 field named Status inside a status bar.
 
     a11y_status.py BINARY    (sets up Xvfb, a session bus and the AT-SPI bus)
@@ -99,6 +99,8 @@ def inner(binary):
 
         subprocess.run(["xdotool", "windowactivate", "--sync", wid], capture_output=True)
         pump(1.0)
+        if events != ["Welcome!"]:
+            failures.append(f"start-up raised {events}, want one 'Welcome!'")
         focus_before = pyatspi.findDescendant(acc, lambda n: n.getState().contains(
             pyatspi.STATE_FOCUSED))
         events.clear()

@@ -8,7 +8,8 @@ wayland: the client-side protocol log (WAYLAND_DEBUG) must show the toplevel
 with its title, app id and fixed size, and a buffer attached to its surface
 and committed: the first frame. The process must not have mapped the GPU
 stack (EGL driver, DRI, LLVM). no-display: each row must exit with 2 and the
-one-line hint naming why, never abort.
+one-line hint naming why, never abort (test_startup's Display tables hold
+every other case of the choice).
 """
 import os
 import re
@@ -136,17 +137,9 @@ def no_display(binary):
             ("nothing set", {}, r"neither DISPLAY nor WAYLAND_DISPLAY is set"),
             ("Wayland socket nobody listens on", {"WAYLAND_DISPLAY": "wayland-dead"},
              r"Wayland display wayland-dead does not answer"),
-            ("Wayland socket that does not exist", {"WAYLAND_DISPLAY": "wayland-gone"},
-             r"Wayland display wayland-gone does not answer"),
             ("X display without a server", {"DISPLAY": x}, rf"X display {x} does not answer"),
             ("both dead", {"DISPLAY": x, "WAYLAND_DISPLAY": "wayland-dead"},
              rf"wayland-dead does not answer; X display {x} does not answer"),
-            ("Wayland session without a compositor", {"XDG_SESSION_TYPE": "wayland"},
-             r"Wayland display wayland-0 does not answer"),
-            ("the user's platform, unreachable", {"QT_QPA_PLATFORM": "xcb", "DISPLAY": x},
-             rf"X display {x} does not answer"),
-            ("X display name that is not one", {"DISPLAY": "nonsense"},
-             r"X display nonsense is not a display name"),
         ]
         base = {k: v for k, v in os.environ.items()
                 if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE",

@@ -4,6 +4,7 @@
 
 #include <QAccessibleWidget>
 #include <QPointer>
+#include <QTimer>
 
 namespace rtqt {
 namespace {
@@ -82,10 +83,12 @@ StatusLine::StatusLine(rt::TextBox& model, QWidget* parent)
         if (!text.isEmpty() && isVisible())
             announce(text);
     });
+    QAccessible::installActivationObserver(this);
 }
 
 StatusLine::~StatusLine()
 {
+    QAccessible::removeActivationObserver(this);
     for (const QAccessible::Id id : notifications_)
         QAccessible::deleteAccessibleInterface(id);
 }
@@ -102,7 +105,8 @@ void StatusLine::resizeEvent(QResizeEvent* event)
     field_->setGeometry(rect());
 }
 
-// The greeting is there before the window shows: it is news once it does.
+// The greeting is there before the window shows: it is news once it does,
+// or once the accessibility bus is reached, which may come later.
 void StatusLine::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -119,8 +123,25 @@ void StatusLine::announce(const QString& message)
         QAccessible::deleteAccessibleInterface(notifications_.front());
         notifications_.pop_front();
     }
+    raise();
+}
+
+void StatusLine::raise()
+{
+    unheard_ = !QAccessible::isActive();
     QAccessibleEvent shown(notification(), QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
+}
+
+// The bridge to the bus says it is active before it can carry events: raise
+// once it has set itself up.
+void StatusLine::accessibilityActiveChanged(bool active)
+{
+    if (active && unheard_)
+        QTimer::singleShot(0, this, [this] {
+            if (unheard_ && !field_->text().isEmpty())
+                raise();
+        });
 }
 
 QAccessibleInterface* statusLineAccessible(const QString&, QObject* object)

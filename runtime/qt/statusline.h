@@ -17,7 +17,7 @@ namespace rtqt {
 
 class FieldEdit;
 
-class StatusLine : public QWidget {
+class StatusLine : public QWidget, private QAccessible::ActivationObserver {
 public:
     StatusLine(rt::TextBox& model, QWidget* parent);
     ~StatusLine() override;
@@ -32,12 +32,15 @@ protected:
 
 private:
     void announce(const QString& message);
+    void raise();
+    void accessibilityActiveChanged(bool active) override;
 
     FieldEdit* field_;
     // One notification per message, so an event always names the message it
     // was raised for; the previous one stays for a reader still asking.
     std::deque<QAccessible::Id> notifications_;
     bool greeted_ = false;
+    bool unheard_ = false; // raised before a screen reader could listen
 };
 
 // Accessible interfaces for the status line, for QAccessible::installFactory.

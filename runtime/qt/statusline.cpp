@@ -123,10 +123,10 @@ void StatusLine::announce(const QString& message)
         QAccessible::deleteAccessibleInterface(notifications_.front());
         notifications_.pop_front();
     }
-    raise();
+    raiseNotification();
 }
 
-void StatusLine::raise()
+void StatusLine::raiseNotification()
 {
     unheard_ = !QAccessible::isActive();
     QAccessibleEvent shown(notification(), QAccessible::ObjectShow);
@@ -140,7 +140,7 @@ void StatusLine::accessibilityActiveChanged(bool active)
     if (active && unheard_)
         QTimer::singleShot(0, this, [this] {
             if (unheard_ && !field_->text().isEmpty())
-                raise();
+                raiseNotification();
         });
 }
 

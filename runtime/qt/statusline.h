@@ -32,7 +32,7 @@ protected:
 
 private:
     void announce(const QString& message);
-    void raise();
+    void raiseNotification();
     void accessibilityActiveChanged(bool active) override;
 
     FieldEdit* field_;

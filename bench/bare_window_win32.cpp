@@ -23,7 +23,7 @@ LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == status) {
         const auto dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetTextColor(dc, RGB(0, 0, 0)); // what reads best on the light green
         SetBkColor(dc, kStatusColour);
         return reinterpret_cast<LRESULT>(statusBrush);
     }

@@ -37,6 +37,7 @@ frmMain::frmMain(rt::Application& app)
     txtInfo.setEnabled(false);
     txtInfo.setBackColor({192, 255, 192});
     txtInfo.setAccessibleName("Status");
+    txtInfo.setAccessibleRole(rt::TextBox::Role::Status);
     txtASCII.setMaxLength(1);
     txtHex.setMaxLength(2);
     txtBin.setMaxLength(8);

@@ -1,6 +1,7 @@
 #include "forms.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 
@@ -22,6 +23,34 @@ private:
 };
 
 } // namespace
+
+// ---- Colours
+
+namespace {
+
+// WCAG 2 relative luminance: sRGB channels linearised, then weighted.
+double luminance(Rgb c)
+{
+    const auto linear = [](unsigned char v) {
+        const double s = v / 255.0;
+        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+}
+
+} // namespace
+
+double contrastRatio(Rgb a, Rgb b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+Rgb textColorOn(Rgb background)
+{
+    constexpr Rgb black{0, 0, 0}, white{255, 255, 255};
+    return contrastRatio(black, background) >= contrastRatio(white, background) ? black : white;
+}
 
 // ---- Control
 
@@ -81,9 +110,22 @@ void TextBox::setBackColor(Rgb color)
     changed();
 }
 
+std::optional<Rgb> TextBox::foreColor() const
+{
+    if (!backColor_)
+        return std::nullopt;
+    return textColorOn(*backColor_);
+}
+
 void TextBox::setAccessibleName(std::string name)
 {
     accessibleName_ = std::move(name);
+    changed();
+}
+
+void TextBox::setAccessibleRole(Role role)
+{
+    accessibleRole_ = role;
     changed();
 }
 

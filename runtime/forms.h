@@ -57,6 +57,11 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
+// Contrast between two colours as WCAG 2 defines it, from 1 (none) to 21.
+double contrastRatio(Rgb a, Rgb b);
+// Black or white, whichever reads better on the background.
+Rgb textColorOn(Rgb background);
+
 // Pictures by logical name; each binding finds them among its own resources.
 enum class Picture { None, ProgramIcon };
 
@@ -113,6 +118,10 @@ private:
 
 class TextBox : public Control {
 public:
+    // What the field is to a screen reader: a field to edit, or the window's
+    // status line, whose new messages are announced.
+    enum class Role { Field, Status };
+
     TextBox(Form& form, std::string name, Control* container, Rect geometry, int tabIndex);
 
     Kind kind() const override { return Kind::TextBox; }
@@ -134,10 +143,15 @@ public:
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled);
     const std::optional<Rgb>& backColor() const { return backColor_; }
+    // A fixed background brings its own text colour, so no theme can make
+    // the text unreadable on it.
     void setBackColor(Rgb color);
-    // What a screen reader calls the field.
+    std::optional<Rgb> foreColor() const;
+    // What a screen reader calls the field, and what it is.
     const std::string& accessibleName() const { return accessibleName_; }
     void setAccessibleName(std::string name);
+    Role accessibleRole() const { return accessibleRole_; }
+    void setAccessibleRole(Role role);
 
     // User input. Each is one event: it runs through the application's
     // dispatch edge, so nothing thrown by a handler escapes it.
@@ -160,6 +174,7 @@ private:
     bool enabled_ = true;
     std::optional<Rgb> backColor_;
     std::string accessibleName_;
+    Role accessibleRole_ = Role::Field;
 };
 
 // A control that shows a caption of its own.

@@ -71,8 +71,13 @@ Layout::Layout(const Form& form, int dpi, TextMetrics metrics)
 PixelRect Layout::rect(const Control& control) const
 {
     PixelRect r = rects_.at(&control);
-    if (control.kind() == Control::Kind::Label && metrics_.captionWidth)
-        r.width = std::max(r.width, metrics_.captionWidth(static_cast<const Label&>(control)));
+    if (control.kind() != Control::Kind::Label)
+        return r;
+    const auto& label = static_cast<const Label&>(control);
+    if (metrics_.captionWidth)
+        r.width = std::max(r.width, metrics_.captionWidth(label));
+    if (metrics_.labelHeight)
+        r.height = std::max(r.height, metrics_.labelHeight(label));
     return r;
 }
 

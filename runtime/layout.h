@@ -2,7 +2,8 @@
 // are the model's twips, each converted once; text moves them only where a
 // caption would otherwise be cut: a frame's caption row grows with its font,
 // pushing what lies below it down, and a label grows to the right to show
-// its whole caption. Both bindings place their controls from here.
+// its whole caption, and down when its font is taller than its box. Both
+// bindings place their controls from here.
 #pragma once
 
 #include "forms.h"
@@ -23,8 +24,9 @@ PixelRect toPixels(const Rect& r, int dpi);
 
 // What a binding measures in its own fonts, in pixels at the layout's DPI.
 struct TextMetrics {
-    std::function<int(const Frame&)> captionHeight; // the caption row's height
-    std::function<int(const Label&)> captionWidth;  // the caption's width
+    std::function<int(const Frame&)> captionHeight;    // the caption row's height
+    std::function<int(const Label&)> captionWidth;     // the caption's width
+    std::function<int(const Label&)> labelHeight = {}; // a line of the label's font
 };
 
 class Layout {

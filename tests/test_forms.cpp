@@ -195,8 +195,9 @@ TEST_F(Runtime, SettingsAViewShowsAreToldToIt)
     p.a.setMaxLength(3);
     p.a.setBackColor({1, 2, 3});
     p.a.setAccessibleName("name");
+    p.a.setAccessibleRole(rt::TextBox::Role::Status);
     p.a.setEnabled(false);
-    EXPECT_EQ(view.changes, 4);
+    EXPECT_EQ(view.changes, 5);
     p.a.setView(nullptr);
 }
 
@@ -301,28 +302,67 @@ TEST(Layout, ACaptionThatNeedsMoreRoomGrowsItsRowAndPushesTheRowsBelowDown)
     rt::HeadlessHost host;
     rt::Application app(host, {});
     auto& g = app.defaultInstance<Grid>();
-    // caption row height, label caption width -> rects at 96 dpi, client height
-    const std::tuple<int, int, std::vector<rt::PixelRect>, int> rows[] = {
+    // caption row height, label caption width and line height -> rects at 96 dpi, client height
+    const std::tuple<int, int, int, std::vector<rt::PixelRect>, int> rows[] = {
         {16,
          10,
+         12,
          {{8, 0, 96, 49}, {16, 16, 80, 25}, {104, 0, 96, 49}, {8, 56, 96, 49}, {8, 112, 20, 17}},
          143},
-        // the frame without content keeps its height; rows below move by what grew above
+        // the frame without content keeps its height; rows below move by what grew above;
+        // a label grows down to its font's line
         {20,
          50,
-         {{8, 0, 96, 53}, {16, 20, 80, 25}, {104, 0, 96, 49}, {8, 60, 96, 53}, {8, 120, 50, 17}},
+         21,
+         {{8, 0, 96, 53}, {16, 20, 80, 25}, {104, 0, 96, 49}, {8, 60, 96, 53}, {8, 120, 50, 21}},
          151},
     };
-    for (const auto& [captionRow, captionWidth, rects, clientHeight] : rows) {
+    for (const auto& [captionRow, captionWidth, lineHeight, rects, clientHeight] : rows) {
         const rt::Layout layout(g, 96,
                                 {[&](const rt::Frame&) { return captionRow; },
-                                 [&](const rt::Label&) { return captionWidth; }});
+                                 [&](const rt::Label&) { return captionWidth; },
+                                 [&](const rt::Label&) { return lineHeight; }});
         const rt::Control* controls[] = {&g.left, &g.inLeft, &g.right, &g.below, &g.label};
         for (std::size_t i = 0; i < rects.size(); ++i)
             EXPECT_EQ(layout.inWindow(*controls[i]), rects[i])
                 << controls[i]->name() << " with a caption row of " << captionRow;
         EXPECT_EQ(layout.clientHeight(), clientHeight) << captionRow;
         EXPECT_EQ(layout.rect(g.inLeft).top, captionRow) << "in its frame";
+    }
+}
+
+// ---- Colours
+
+// Reference figures as WCAG 2 contrast checkers publish them.
+TEST(Colours, ContrastIsTheWcagRatio)
+{
+    const std::tuple<rt::Rgb, rt::Rgb, double> rows[] = {
+        {{0, 0, 0}, {255, 255, 255}, 21.0},       {{119, 119, 119}, {255, 255, 255}, 4.48},
+        {{118, 118, 118}, {255, 255, 255}, 4.54}, {{255, 0, 0}, {255, 255, 255}, 4.0},
+        {{0, 0, 255}, {255, 255, 255}, 8.59},     {{40, 40, 40}, {40, 40, 40}, 1.0},
+    };
+    for (const auto& [a, b, ratio] : rows) {
+        EXPECT_NEAR(rt::contrastRatio(a, b), ratio, 0.01) << int(a.r) << "," << int(a.g);
+        EXPECT_NEAR(rt::contrastRatio(b, a), ratio, 0.01) << "either order";
+    }
+}
+
+TEST(Colours, AFixedBackgroundBringsTheTextColourThatReadsBestOnIt)
+{
+    // background -> text colour
+    const std::pair<rt::Rgb, rt::Rgb> rows[] = {
+        {{192, 255, 192}, {0, 0, 0}},       // the status line's light green
+        {{0, 0, 128}, {255, 255, 255}},     // navy
+        {{128, 128, 128}, {0, 0, 0}},       // mid grey: 5.3 against black, 3.9 against white
+        {{110, 110, 110}, {255, 255, 255}}, // darker: 4.1 against black, 5.1 against white
+    };
+    rt::HeadlessHost host;
+    rt::Application app(host, {});
+    auto& p = app.defaultInstance<Probe>();
+    EXPECT_FALSE(p.a.foreColor()) << "the theme's colours until a background is fixed";
+    for (const auto& [back, text] : rows) {
+        p.a.setBackColor(back);
+        EXPECT_EQ(p.a.foreColor(), text) << int(back.r) << "," << int(back.g) << "," << int(back.b);
     }
 }
 

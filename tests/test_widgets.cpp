@@ -231,10 +231,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // A font whose caption row fits the frames as drawn, so the layout is the
-    // twips alone; fonts that need more room have tests of their own.
+    // A font whose caption row, as the style pads it, fits the frames as
+    // drawn, so the layout is the twips alone; larger fonts have their own tests.
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(12);
+    font.setPixelSize(11);
     QApplication::setFont(font);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

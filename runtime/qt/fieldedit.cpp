@@ -63,12 +63,14 @@ void FieldEdit::modelChanged()
     }
     setEnabled(model_.enabled());
     setAccessibleName(QString::fromStdString(model_.accessibleName()));
-    if (const auto& c = model_.backColor()) {
+    // A fixed background comes with its own text colour, in every state:
+    // the theme's text colour would be chosen for the theme's background.
+    if (const auto back = model_.backColor(), fore = model_.foreColor(); back && fore) {
         QPalette p = palette();
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            p.setColor(group, QPalette::Base, QColor(c->r, c->g, c->b));
-        // A coloured status line stays legible while disabled.
-        p.setColor(QPalette::Disabled, QPalette::Text, p.color(QPalette::Active, QPalette::Text));
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            p.setColor(group, QPalette::Base, QColor(back->r, back->g, back->b));
+            p.setColor(group, QPalette::Text, QColor(fore->r, fore->g, fore->b));
+        }
         setPalette(p);
     }
     syncing_ = false;

@@ -1,9 +1,11 @@
 #include "qthost.h"
 
 #include "boundary.h"
+#include "display.h"
 #include "fieldedit.h"
 #include "layout.h"
 #include "program.h"
+#include "statusline.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -15,10 +17,12 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTimer>
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
 namespace rtqt {
 
@@ -106,12 +110,28 @@ private:
 
 // Screen readers announce a window by its role and title; a bare top-level
 // widget would otherwise be presented as an anonymous filler.
-QAccessibleInterface* formWindowAccessible(const QString&, QObject* object)
+QAccessibleInterface* formWindowAccessible(const QString& className, QObject* object)
 {
     if (auto* window = dynamic_cast<FormWindow*>(object))
         return new QAccessibleWidget(window, QAccessible::Window);
-    return nullptr;
+    return statusLineAccessible(className, object);
 }
+
+// How far down a frame's caption reaches, as the style draws it: some styles
+// pad the caption row beyond the font's height.
+class CaptionProbe : public QGroupBox {
+public:
+    CaptionProbe(const QString& caption, QWidget* window) : QGroupBox(caption, window) {}
+    int captionBottom()
+    {
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        return style()
+                   ->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this)
+                   .bottom() +
+               1;
+    }
+};
 
 // Calls back once the watched widget has been painted for the first time.
 class FirstFrameWatch : public QObject {
@@ -184,26 +204,37 @@ void QtHost::formLoaded(rt::Form& form)
     if (const QPixmap icon = pixmapFor(form.icon()); !icon.isNull())
         top->setWindowIcon(QIcon(icon));
 
-    const QFontMetrics formFont(top->font());
     window->layout = std::make_unique<rt::Layout>(
         form, kLogicalDpi,
         rt::TextMetrics{
-            [formFont](const rt::Frame&) { return formFont.height(); },
+            [top](const rt::Frame& f) {
+                return CaptionProbe(toUnicode(f.caption()), top).captionBottom();
+            },
             [](const rt::Label& l) {
                 // A little room for the glyphs' overhang at either end.
                 return QFontMetrics(fontFor(l.font())).horizontalAdvance(toUnicode(l.caption())) +
                        2;
-            }});
+            },
+            [](const rt::Label& l) { return QFontMetrics(fontFor(l.font())).height(); }});
     const rt::Layout& layout = *window->layout;
     top->setFixedSize(layout.clientWidth(), layout.clientHeight());
 
     for (rt::Control* c : form.controls()) {
         QWidget* parent = c->container() ? window->widgets.at(c->container()) : top;
-        QWidget* w = nullptr;
+        QWidget* w = nullptr;      // what shows the control
+        QWidget* placed = nullptr; // what sits at its place, when that is not w itself
         switch (c->kind()) {
-        case rt::Control::Kind::TextBox:
-            w = new FieldEdit(static_cast<rt::TextBox&>(*c), parent);
+        case rt::Control::Kind::TextBox: {
+            auto& model = static_cast<rt::TextBox&>(*c);
+            if (model.accessibleRole() == rt::TextBox::Role::Status) {
+                auto* line = new StatusLine(model, parent);
+                placed = line;
+                w = line->field();
+            } else {
+                w = new FieldEdit(model, parent);
+            }
             break;
+        }
         case rt::Control::Kind::Label:
             w = new LabelView(static_cast<rt::Label&>(*c), layout, parent);
             break;
@@ -235,7 +266,7 @@ void QtHost::formLoaded(rt::Form& form)
         }
         }
         w->setObjectName(QString::fromStdString(c->name()));
-        w->setGeometry(qrect(layout.rect(*c)));
+        (placed ? placed : w)->setGeometry(qrect(layout.rect(*c)));
         if (!c->canFocus())
             w->setFocusPolicy(Qt::NoFocus);
         window->widgets[c] = w;
@@ -337,28 +368,30 @@ QWidget* QtHost::widget(const rt::Control& control) const
 
 // ---- Start-up
 
-namespace {
-
-bool haveDisplay()
-{
-    if (std::getenv("QT_QPA_PLATFORM"))
-        return true;
-    const char* x = std::getenv("DISPLAY");
-    const char* wl = std::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (wl && *wl);
-}
-
-} // namespace
-
 int run(int argc, char** argv, const rt::Product& product,
         const std::function<rt::Form&(rt::Application&)>& startup,
         std::function<void(QWidget*)> firstFrame)
 {
-    if (!haveDisplay()) {
-        std::fprintf(stderr, "numberwell: no display found (neither DISPLAY nor WAYLAND_DISPLAY is "
-                             "set); run it on a desktop, or without one as: xvfb-run numberwell\n");
+    const DisplayChoice display = chooseDisplay(systemEnvironment(), systemProbe());
+    if (display.platform.empty()) {
+        const char* slash = argc > 0 ? std::strrchr(argv[0], '/') : nullptr;
+        const char* program = slash ? slash + 1 : argc > 0 ? argv[0] : "numberwell";
+        std::fprintf(stderr,
+                     "%s: no display found (%s); run it on a desktop, or without one as: "
+                     "xvfb-run %s\n",
+                     program, display.problem.c_str(), program);
         return 2;
     }
+    if (!display.userChosen)
+        qputenv("QT_QPA_PLATFORM", display.platform.c_str());
+    // The windows paint in software. In Qt 6.4 the toolkit's own Wayland
+    // title bar brings up EGL and the GPU driver only to ask whether it may
+    // draw one; without it the window is shared memory alone and the
+    // compositor decorates it where it can.
+    if (display.platform.find("wayland") != std::string::npos &&
+        !qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION"))
+        qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
+
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QString::fromStdString(product.name));
     QApplication::setApplicationVersion(

@@ -52,7 +52,8 @@ rt::TextMetrics metricsIn(FontSet& fonts)
     return {[&fonts](const rt::Frame&) { return fonts.lineHeight({}); },
             [&fonts](const rt::Label& label) {
                 return fonts.textWidth(label.font(), toUnicode(label.caption()));
-            }};
+            },
+            [&fonts](const rt::Label& label) { return fonts.lineHeight(label.font()); }};
 }
 
 } // namespace

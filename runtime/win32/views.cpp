@@ -140,8 +140,10 @@ public:
     {
         if (!brush_)
             return nullptr;
-        // Dark text on the model's colour whether the field is enabled or not.
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        // The model's text colour for its background, whatever the system's
+        // colours, whether the field is enabled or not.
+        const rt::Rgb text = box_.foreColor().value_or(rt::Rgb{});
+        SetTextColor(dc, RGB(text.r, text.g, text.b));
         SetBkColor(dc, RGB(color_->r, color_->g, color_->b));
         return brush_;
     }

@@ -1,0 +1,208 @@
+#include "display.h"
+
+#include <QLibraryInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace rtqt {
+namespace {
+
+std::vector<std::string> split(const std::string& s, char sep)
+{
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    for (;;) {
+        const auto end = s.find(sep, start);
+        parts.push_back(s.substr(start, end - start));
+        if (end == std::string::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+std::string joined(const std::vector<std::string>& parts)
+{
+    std::string out;
+    for (const auto& p : parts)
+        out += (out.empty() ? "" : "; ") + p;
+    return out;
+}
+
+std::string value(const Environment& env, const char* name) { return env(name).value_or(""); }
+
+// The compositor's socket: WAYLAND_DISPLAY, or the toolkit's default name in
+// a Wayland session. Empty: no Wayland to look for.
+std::string waylandName(const Environment& env)
+{
+    if (const std::string name = value(env, "WAYLAND_DISPLAY"); !name.empty())
+        return name;
+    return value(env, "XDG_SESSION_TYPE") == "wayland" ? "wayland-0" : "";
+}
+
+// Why the Wayland display cannot be used, or nothing when it can.
+std::optional<std::string> waylandProblem(const Environment& env, const DisplayProbe& probe)
+{
+    const std::string name = waylandName(env);
+    std::string path = name;
+    if (name.front() != '/') {
+        const std::string dir = value(env, "XDG_RUNTIME_DIR");
+        if (dir.empty())
+            return "Wayland display " + name + " needs XDG_RUNTIME_DIR";
+        path = dir + "/" + name;
+    }
+    if (!probe.unixSocket(path))
+        return "Wayland display " + name + " does not answer";
+    if (!probe.waylandPlugin())
+        return "Wayland display " + name + " needs Qt's Wayland plugin (package qt6-wayland)";
+    return std::nullopt;
+}
+
+// DISPLAY is [host]:number[.screen]; a local one is a Unix socket, abstract first.
+std::optional<std::string> x11Problem(const std::string& display, const DisplayProbe& probe)
+{
+    const auto colon = display.rfind(':');
+    const std::string host = colon == std::string::npos ? "" : display.substr(0, colon);
+    const std::string rest = colon == std::string::npos ? "" : display.substr(colon + 1);
+    char* end = nullptr;
+    const long number = std::strtol(rest.c_str(), &end, 10);
+    if (rest.empty() || end == rest.c_str() || number < 0 || number > 59535)
+        return "X display " + display + " is not a display name";
+    bool answers = false;
+    if (host.empty() || host == "unix") {
+        const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+        answers = probe.unixSocket("@" + path) || probe.unixSocket(path);
+    } else {
+        answers = probe.tcp(host, 6000 + static_cast<int>(number));
+    }
+    if (!answers)
+        return "X display " + display + " does not answer";
+    return std::nullopt;
+}
+
+bool connects(int fd, const sockaddr* addr, socklen_t length, int timeoutMs)
+{
+    if (fd < 0)
+        return false;
+    int rc = ::connect(fd, addr, length);
+    if (rc != 0 && errno == EINPROGRESS) {
+        pollfd p{fd, POLLOUT, 0};
+        int error = 0;
+        socklen_t size = sizeof error;
+        rc = (::poll(&p, 1, timeoutMs) == 1 &&
+              ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0)
+                 ? 0
+                 : -1;
+    }
+    ::close(fd);
+    return rc == 0;
+}
+
+} // namespace
+
+DisplayChoice chooseDisplay(const Environment& env, const DisplayProbe& probe)
+{
+    std::vector<std::string> problems;
+    const std::string display = value(env, "DISPLAY");
+
+    // The user's own choice stands when any platform in it can start.
+    if (const std::string chosen = value(env, "QT_QPA_PLATFORM"); !chosen.empty()) {
+        for (const std::string& entry : split(chosen, ';')) {
+            const std::string base = entry.substr(0, entry.find(':'));
+            std::optional<std::string> problem;
+            if (base == "xcb")
+                problem = display.empty() ? "DISPLAY is not set" : x11Problem(display, probe);
+            else if (base.rfind("wayland", 0) == 0)
+                problem = waylandName(env).empty() ? "WAYLAND_DISPLAY is not set"
+                                                   : waylandProblem(env, probe);
+            if (!problem)
+                return {chosen, true, {}};
+            problems.push_back(*problem);
+        }
+        return {{}, false, joined(problems)};
+    }
+
+    if (!waylandName(env).empty()) {
+        const auto problem = waylandProblem(env, probe);
+        if (!problem)
+            return {"wayland", false, {}};
+        problems.push_back(*problem);
+    }
+    if (!display.empty()) {
+        const auto problem = x11Problem(display, probe);
+        if (!problem)
+            return {"xcb", false, {}};
+        problems.push_back(*problem);
+    }
+    if (problems.empty())
+        problems.push_back("neither DISPLAY nor WAYLAND_DISPLAY is set");
+    return {{}, false, joined(problems)};
+}
+
+Environment systemEnvironment()
+{
+    return [](const char* name) -> std::optional<std::string> {
+        if (const char* v = std::getenv(name))
+            return std::string(v);
+        return std::nullopt;
+    };
+}
+
+DisplayProbe systemProbe()
+{
+    DisplayProbe probe;
+    probe.unixSocket = [](const std::string& path) {
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        if (path.size() >= sizeof addr.sun_path)
+            return false;
+        std::memcpy(addr.sun_path, path.data(), path.size());
+        if (path.front() == '@')
+            addr.sun_path[0] = '\0'; // abstract: the name is not a file
+        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() +
+                                                   (path.front() == '@' ? 0 : 1));
+        return connects(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0),
+                        reinterpret_cast<const sockaddr*>(&addr), length, 0);
+    };
+    probe.tcp = [](const std::string& host, int port) {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
+            return false;
+        bool ok = false;
+        for (addrinfo* a = found; a && !ok; a = a->ai_next)
+            ok = connects(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, 0),
+                          a->ai_addr, a->ai_addrlen, 2000);
+        ::freeaddrinfo(found);
+        return ok;
+    };
+    // Where the toolkit looks for platform plugins, in its own order.
+    probe.waylandPlugin = [] {
+        std::vector<std::string> dirs;
+        if (const char* p = std::getenv("QT_QPA_PLATFORM_PLUGIN_PATH"); p && *p)
+            dirs.emplace_back(p);
+        if (const char* p = std::getenv("QT_PLUGIN_PATH"); p && *p)
+            for (const std::string& d : split(p, ':'))
+                dirs.push_back(d + "/platforms");
+        dirs.push_back(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString() + "/platforms");
+        std::error_code ignored;
+        for (const std::string& d : dirs)
+            if (std::filesystem::exists(d + "/libqwayland-generic.so", ignored))
+                return true;
+        return false;
+    };
+    return probe;
+}
+
+} // namespace rtqt

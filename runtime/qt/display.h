@@ -1,0 +1,33 @@
+// Which windowing system the program starts on, chosen before the toolkit
+// starts: the toolkit aborts when the one it tries cannot be reached, so the
+// program first connects to the sockets itself and either picks one that
+// answers or says in one line why there is none.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace rtqt {
+
+using Environment = std::function<std::optional<std::string>(const char* name)>;
+
+// What can be reached from here; the system's own in systemProbe().
+struct DisplayProbe {
+    std::function<bool(const std::string& path)> unixSocket; // "@name": abstract
+    std::function<bool(const std::string& host, int port)> tcp;
+    std::function<bool()> waylandPlugin; // the toolkit can load its Wayland platform
+};
+
+struct DisplayChoice {
+    std::string platform;    // the toolkit platform to start; empty: none answers
+    bool userChosen = false; // the user's own QT_QPA_PLATFORM, left as it is
+    std::string problem;     // why none answers, for the hint
+};
+
+DisplayChoice chooseDisplay(const Environment& env, const DisplayProbe& probe);
+
+Environment systemEnvironment();
+DisplayProbe systemProbe();
+
+} // namespace rtqt

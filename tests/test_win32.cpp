@@ -393,10 +393,11 @@ struct FirstFrame : Session {
         });
     }
 
-    void pumpFor(std::chrono::milliseconds wait)
+    // Pumps until `done`, or for `wait` at most.
+    void pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds wait)
     {
         const auto until = std::chrono::steady_clock::now() + wait;
-        while (std::chrono::steady_clock::now() < until) {
+        while (!done() && std::chrono::steady_clock::now() < until) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
             pump();
         }
@@ -409,7 +410,7 @@ TEST_F(FirstFrame, ReportedOnceForTheFirstWindowShownWithEveryControlPainted)
     f.tmrEmptyFields.setEnabled(false);
     f.show();
     EXPECT_TRUE(reported.empty()) << "nothing is painted before the loop runs";
-    pumpFor(std::chrono::milliseconds(300));
+    pumpUntil([this] { return !reported.empty(); }, std::chrono::seconds(10));
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_EQ(reported[0], host.window(f));
     EXPECT_EQ(unpainted, std::vector<std::wstring>{});
@@ -417,7 +418,7 @@ TEST_F(FirstFrame, ReportedOnceForTheFirstWindowShownWithEveryControlPainted)
     // Repainted, and another window shown: still the one report.
     InvalidateRect(host.window(f), nullptr, TRUE);
     SendMessageW(host.control(f.cmdAbout), BM_CLICK, 0, 0);
-    pumpFor(std::chrono::milliseconds(300));
+    pumpUntil([] { return false; }, std::chrono::milliseconds(300));
     EXPECT_NE(host.window(app.defaultInstance<frmAbout>()), nullptr);
     EXPECT_EQ(reported.size(), 1u);
 }

@@ -224,6 +224,7 @@ TEST_F(Runtime, AnErrorNoHandlerTakesEndsTheProgramWithAMessage)
     p.ok.click();
     EXPECT_EQ(host.errors(), Log{"Run-time error: type mismatch"});
     EXPECT_TRUE(app.ended());
+    EXPECT_TRUE(host.quitRequested());
     EXPECT_EQ(app.exitCode(), 1);
     p.ok.click(); // nothing runs after the end
     EXPECT_EQ(host.errors().size(), 1u);
@@ -243,9 +244,11 @@ TEST_F(Runtime, TimersAndDefaultInstancesFollowLoadingAndTheLastUnloadEndsThePro
     p.userActivate(); // Deactivate unloads it
     other.show();
     host.advance(150);
+    p.tick.setEnabled(true); // enabled while it runs: the period starts again
+    host.advance(120);
     p.userClose();
     host.advance(1000);
-    EXPECT_EQ(log, (Log{"100", "200", "300", "load", "load", "950"}));
+    EXPECT_EQ(log, (Log{"100", "200", "300", "load", "load", "950", "1100"}));
     EXPECT_FALSE(host.quitRequested());
     other.userClose();
     EXPECT_TRUE(host.quitRequested());
@@ -420,7 +423,8 @@ TEST(CodePage, MapsBothWaysRefusesWhatItCannotHoldAndPicturesTheInvisible)
         {0x80, 0x20AC, 0x20AC}, {0x81, 0x0081, 0x0081}, {0x8D, 0x008D, 0x008D},
         {0x8F, 0x008F, 0x008F}, {0x90, 0x0090, 0x0090}, {0x9D, 0x009D, 0x009D},
         {0x9F, 0x0178, 0x0178}, {0xFF, 0x00FF, 0x00FF}, {0x00, 0x0000, 0x2400},
-        {0x1F, 0x001F, 0x241F}, {0x7F, 0x007F, 0x2421}, {0x20, 0x0020, 0x0020}};
+        {0x1F, 0x001F, 0x241F}, {0x7F, 0x007F, 0x2421}, {0x20, 0x0020, 0x0020},
+        {0x91, 0x2018, 0x2018}, {0x92, 0x2019, 0x2019}};
     for (const auto& [byte, ch, picture] : rows) {
         EXPECT_EQ(toUnicode(byte), ch) << int(byte);
         EXPECT_EQ(fromUnicode(ch), byte) << int(byte);

@@ -2,11 +2,10 @@
 // converter window's controls, made directly with CreateWindowExW: the same
 // classes, styles, z-order, geometry, fonts, icon and status colour at 96 dpi,
 // and the same process settings (DPI awareness, version 6 of the common
-// controls), with no forms runtime. It reports its first painted frame the way
-// the program's probe does.
+// controls, taken from the binding), with no forms runtime. It reports its first painted frame the
+// way the program's probe does.
+#include "display.h"
 #include "first_frame_win32.h"
-
-#include <commctrl.h>
 
 #include <string>
 
@@ -30,32 +29,12 @@ LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-// Version 6 of the common controls, from the manifest the shell library carries.
-void themedControls()
-{
-    wchar_t dir[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
-    const std::wstring shell = std::wstring(dir, n) + L"\\shell32.dll";
-    ACTCTXW request{};
-    request.cbSize = sizeof request;
-    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = shell.c_str();
-    request.lpResourceName = MAKEINTRESOURCEW(124);
-    ULONG_PTR cookie = 0;
-    ActivateActCtx(CreateActCtxW(&request), &cookie);
-    using Init = BOOL WINAPI(const INITCOMMONCONTROLSEX*);
-    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
-    reinterpret_cast<Init*>(reinterpret_cast<void*>(
-        GetProcAddress(LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx")))(&classes);
-}
-
 HWND child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, RECT r,
            int id, HFONT font)
 {
-    HWND h = CreateWindowExW(ex, cls, text, style, r.left, r.top, r.right - r.left,
-                             r.bottom - r.top, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             GetModuleHandleW(nullptr), nullptr);
+    HWND h = CreateWindowExW(
+        ex, cls, text, style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (font)
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     return h;
@@ -66,8 +45,7 @@ HWND child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DW
 int main()
 {
     bench::started();
-    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    themedControls();
+    const rtwin::ProcessSettings settings; // the program's own, shared
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);

@@ -72,7 +72,8 @@ inline std::string describe(HWND top)
             GetObjectW(f, sizeof font, &font);
         std::snprintf(line, sizeof line,
                       "%s style=%08lx ex=%08lx at=%ld,%ld,%ld,%ld text='%s' font='%s' %ld %ld\n",
-                      narrow(cls).c_str(), static_cast<unsigned long>(GetWindowLongPtrW(c, GWL_STYLE)),
+                      narrow(cls).c_str(),
+                      static_cast<unsigned long>(GetWindowLongPtrW(c, GWL_STYLE)),
                       static_cast<unsigned long>(GetWindowLongPtrW(c, GWL_EXSTYLE)), r.left, r.top,
                       r.right, r.bottom, narrow(text).c_str(), narrow(font.lfFaceName).c_str(),
                       font.lfHeight, font.lfWeight);

@@ -106,7 +106,6 @@ public:
         name_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, parent,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
         create({parent, L"EDIT", kChild | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {}, id});
-        box_.setView(this);
         modelChanged();
     }
 
@@ -417,7 +416,6 @@ public:
     {
         create({parent, L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0,
                 toUnicode(button.caption()), id});
-        button_.setView(this);
     }
 
     void command(WORD code) override
@@ -452,7 +450,6 @@ public:
     {
         create({parent, L"STATIC", kChild | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
                 toUnicode(label.caption()), id});
-        label_.setView(this);
     }
 
     void place(const Placement& placement) override
@@ -524,6 +521,7 @@ void View::create(const CreateArgs& args)
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     original_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&View::subclass)));
+    model_.setView(this);
 }
 
 void View::place(const Placement& placement)

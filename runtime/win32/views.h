@@ -61,6 +61,7 @@ public:
     static View* of(HWND hwnd);
 
 protected:
+    // Makes the control and this view the model's view.
     void create(const CreateArgs& args);
     virtual LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT original(UINT msg, WPARAM wp, LPARAM lp);

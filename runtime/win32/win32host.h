@@ -24,14 +24,16 @@ public:
     Win32Host(const Win32Host&) = delete;
     Win32Host& operator=(const Win32Host&) = delete;
 
+    // The message loop, and the end of it.
+    void exec() override;
+    void quit() override;
+    void reportError(const std::string& title, const std::string& message) override;
+    // The windows and what is in them.
     void formLoaded(rt::Form& form) override;
     void formShown(rt::Form& form) override;
     void formUnloaded(rt::Form& form) override;
     void focusMoved(rt::Control& control) override;
     void timerChanged(rt::Timer& timer) override;
-    void exec() override;
-    void quit() override;
-    void reportError(const std::string& title, const std::string& message) override;
 
     // One message of the event loop: dialog navigation (Tab, Enter, Escape)
     // for the program's windows, then the usual translation and dispatch.

@@ -1,0 +1,22 @@
+"""One X server of the benchmarks' own: Xvfb on a free display, which it
+names itself (-displayfd), so runs never collide with a desktop or each other.
+
+    xvfb, display = start("startup-bench")   # display is ":N"
+"""
+import os
+import subprocess
+import sys
+
+
+def start(caller):
+    r, w = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+        pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(w)
+    with os.fdopen(r) as f:
+        display = f.readline().strip()
+    if not display:
+        xvfb.kill()
+        sys.exit(f"{caller}: Xvfb did not start")
+    return xvfb, ":" + display

@@ -252,11 +252,9 @@ DisplayProbe systemProbe()
         const int fd = unixConnect(path);
         if (fd < 0)
             return false;
-        wl_display* display = wl_display_connect_to_fd(fd);
-        if (!display) {
-            ::close(fd);
+        wl_display* display = wl_display_connect_to_fd(fd); // owns fd, even when it fails
+        if (!display)
             return false;
-        }
         bool offered = false;
         static const wl_registry_listener listener = {
             [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {

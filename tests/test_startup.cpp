@@ -210,24 +210,21 @@ namespace {
 
 class Compositor {
 public:
-    explicit Compositor(const std::vector<std::string>& globals)
-        : names_(globals), display_(wl_display_create())
+    explicit Compositor(const std::vector<const char*>& globals) : display_(wl_display_create())
     {
-        interfaces_.reserve(names_.size());
-        for (const std::string& name : names_) {
-            interfaces_.push_back({name.c_str(), 1, 0, nullptr, 0, nullptr});
-            wl_global_create(display_, &interfaces_.back(), 1, nullptr, bindNothing);
+        interfaces_.reserve(globals.size());
+        for (const char* name : globals) {
+            interfaces_.push_back({name, 1, 0, nullptr, 0, nullptr});
+            wl_global_create(display_, &interfaces_.back(), 1, nullptr,
+                             [](wl_client*, void*, uint32_t, uint32_t) {});
         }
-        char dir[] = "/tmp/nw-compositor-XXXXXX";
-        dir_ = mkdtemp(dir);
-        path_ = dir_ + "/wayland-test";
+        sockaddr_un addr{AF_UNIX, {}};
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s/wayland", dir_.c_str());
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path_.c_str());
         if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
             ::listen(fd, 4) != 0 || wl_display_add_socket_fd(display_, fd) != 0)
-            ADD_FAILURE() << "compositor socket " << path_;
+            ADD_FAILURE() << "no compositor socket in " << dir_;
+        path_ = addr.sun_path;
         loop_ = std::thread([this] {
             while (!stop_) {
                 wl_event_loop_dispatch(wl_display_get_event_loop(display_), 20);
@@ -245,12 +242,13 @@ public:
     const std::string& path() const { return path_; }
 
 private:
-    static void bindNothing(wl_client*, void*, uint32_t, uint32_t) {}
-
-    std::vector<std::string> names_;
-    std::vector<wl_interface> interfaces_;
     wl_display* display_;
-    std::string dir_, path_;
+    std::vector<wl_interface> interfaces_;
+    std::string dir_ = [] {
+        char dir[] = "/tmp/nw-compositor-XXXXXX";
+        return std::string(mkdtemp(dir));
+    }();
+    std::string path_;
     std::atomic<bool> stop_ = false;
     std::thread loop_;
 };
@@ -260,7 +258,7 @@ private:
 TEST(Display, ProbeFindsTheDecorationManagerAmongTheCompositorsGlobals)
 {
     // case, globals announced -> decorations offered
-    const std::tuple<const char*, std::vector<std::string>, bool> rows[] = {
+    const std::tuple<const char*, std::vector<const char*>, bool> rows[] = {
         {"none", {}, false},
         {"a desktop without it", {"wl_compositor", "wl_shm", "xdg_wm_base"}, false},
         {"among others", {"wl_compositor", "zxdg_decoration_manager_v1", "xdg_wm_base"}, true},

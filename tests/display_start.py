@@ -76,7 +76,9 @@ def wayland(binary):
                 content = x11_size(binary, env)
                 width, height = frame["buffer"]
                 bar = height - content[1]
-                if width != content[0] or not BAR_HEIGHTS[0] <= bar <= BAR_HEIGHTS[1]:
+                if content == (0, 0):
+                    failures.append("no window on X11 to measure the content by")
+                elif width != content[0] or not BAR_HEIGHTS[0] <= bar <= BAR_HEIGHTS[1]:
                     failures.append(f"buffer {width}x{height} for content {content[0]}x{content[1]}:"
                                     f" no title bar of {BAR_HEIGHTS[0]} to {BAR_HEIGHTS[1]} pixels")
                 if frame["max"] != frame["buffer"]:

@@ -236,6 +236,7 @@ public:
     {
         stop_ = true;
         loop_.join();
+        wl_display_destroy_clients(display_);
         wl_display_destroy(display_);
         std::filesystem::remove_all(dir_);
     }

@@ -115,7 +115,8 @@ QSize TitleBar::sizeHint() const
     return {0, std::max(line, iconSide()) + 2 * (line / 2)};
 }
 
-// The icon is drawn pixel for pixel at 16 or a multiple of it.
+// Sixteen pixels, or a multiple for large fonts, as desktops size icons:
+// the program's 32-pixel picture scales cleanly to these.
 int TitleBar::iconSide() const { return 16 * std::max(1, fontMetrics().height() / 16); }
 
 bool TitleBar::event(QEvent* event)

@@ -7,7 +7,9 @@
 wayland: the client-side protocol log (WAYLAND_DEBUG) must show the toplevel
 with its title, app id and fixed size, and a buffer attached to its surface
 and committed: the first frame. The process must not have mapped the GPU
-stack (EGL driver, DRI, LLVM). no-display: each row must exit with 2 and the
+stack (EGL driver, DRI, LLVM). Weston draws no title bars, so the window
+brings its own: the buffer is as wide as the same program's window on X11
+(its content alone) and taller by the bar. no-display: each row must exit with 2 and the
 one-line hint naming why, never abort (test_startup's Display tables hold
 every other case of the choice).
 """
@@ -21,6 +23,8 @@ import time
 
 APP_ID = "io.numberwell.Numberwell"
 GPU_LIBS = ("libEGL_mesa", "_dri.so", "libgallium", "libLLVM", "libvulkan_")
+# A title bar: room for a 16-pixel icon, and not a second window.
+BAR_HEIGHTS = (16, 64)
 
 
 def wayland(binary):
@@ -69,6 +73,16 @@ def wayland(binary):
                 gpu = sorted({lib for lib in GPU_LIBS if lib in maps})
                 if gpu:
                     failures.append(f"the GPU stack is loaded: {gpu}")
+                content = x11_size(binary, env)
+                width, height = frame["buffer"]
+                bar = height - content[1]
+                if content == (0, 0):
+                    failures.append("no window on X11 to measure the content by")
+                elif width != content[0] or not BAR_HEIGHTS[0] <= bar <= BAR_HEIGHTS[1]:
+                    failures.append(f"buffer {width}x{height} for content {content[0]}x{content[1]}:"
+                                    f" no title bar of {BAR_HEIGHTS[0]} to {BAR_HEIGHTS[1]} pixels")
+                if frame["max"] != frame["buffer"]:
+                    failures.append(f"fixed size {frame['max']} is not the buffer's {frame['buffer']}")
             report("native Wayland, first frame", failures)
             return 1 if failures else 0
         finally:
@@ -76,13 +90,44 @@ def wayland(binary):
             weston.wait()
 
 
+def x11_size(binary, env):
+    """The program's window size on a bare Xvfb, where it draws no title bar."""
+    r, w = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-nolisten", "tcp"], pass_fds=(w,),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(w)
+    with os.fdopen(r) as f:
+        display = ":" + f.readline().strip()
+    x11 = {k: v for k, v in env.items() if k not in ("WAYLAND_DISPLAY", "WAYLAND_DEBUG")}
+    x11["DISPLAY"] = display
+    app = subprocess.Popen([binary], env=x11, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+    try:
+        end = time.time() + 15
+        while time.time() < end:
+            tree = subprocess.run(["xwininfo", "-root", "-tree"], env=x11, capture_output=True,
+                                  text=True).stdout
+            # The toplevel has a class; the toolkit's client leader, also titled, has none.
+            m = re.search(r'"Numberwell": \("[^"]+" "[^"]+"\)\s+(\d+)x(\d+)\+', tree)
+            if m:
+                return int(m.group(1)), int(m.group(2))
+            time.sleep(0.1)
+        return 0, 0
+    finally:
+        app.kill()
+        app.wait()
+        xvfb.terminate()
+        xvfb.wait()
+
+
 def first_frame(log):
-    """The toplevel's title, app id and size limits once its surface has had a
-    buffer attached and committed; None before that."""
+    """The toplevel's title, app id, size limits and buffer size once its
+    surface has had a buffer attached and committed; None before that."""
     surface = toplevel = None
     title = app_id = None
     size = {}
-    attached = False
+    buffers = {}
+    attached = None
     for line in log.splitlines():
         if "->" not in line:
             continue
@@ -105,11 +150,15 @@ def first_frame(log):
         m = re.search(rf"xdg_toplevel@{toplevel}\.set_(min|max)_size\((\d+), (\d+)\)", line)
         if m:
             size[m.group(1)] = (int(m.group(2)), int(m.group(3)))
-        if re.search(rf"wl_surface@{surface}\.attach\(wl_buffer@\d+", line):
-            attached = True
+        m = re.search(r"create_buffer\(new id wl_buffer@(\d+), \d+, (\d+), (\d+),", line)
+        if m:
+            buffers[m.group(1)] = (int(m.group(2)), int(m.group(3)))
+        m = re.search(rf"wl_surface@{surface}\.attach\(wl_buffer@(\d+)", line)
+        if m:
+            attached = buffers.get(m.group(1))
         if attached and re.search(rf"wl_surface@{surface}\.commit\(\)", line):
             return {"title": title, "app_id": app_id, "min": size.get("min"),
-                    "max": size.get("max")}
+                    "max": size.get("max"), "buffer": attached}
     return None
 
 

@@ -26,15 +26,17 @@ void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString()
 
 namespace {
 
-// Both windows up, the About window opened by its button.
+// Both windows up, the About window opened by its button; with their own
+// title bars where the desktop draws none.
 struct Session {
     rtqt::QtHost host;
     rt::Application app{host, kProduct};
     frmMain& f = app.defaultInstance<frmMain>();
     frmAbout& about = app.defaultInstance<frmAbout>();
-    Session()
+    explicit Session(bool titleBars = false)
     {
         host.setErrorBoxes(false);
+        host.setTitleBars(titleBars);
         f.show();
         QTest::mouseClick(host.widget(f.cmdAbout), Qt::LeftButton);
     }
@@ -116,6 +118,30 @@ TEST(Readability, TextOnEveryBackgroundTheProgramFixesReadsUnderLightAndDarkPale
     QApplication::setPalette(QApplication::style()->standardPalette());
 }
 
+// The title bar paints from the palette alone; the converter window's is
+// inactive behind the About window, so both of its shades are read.
+TEST(Readability, TitleBarTitleAndButtonsReadUnderLightAndDarkPalettes)
+{
+    const std::pair<const char*, QPalette> palettes[] = {
+        {"light", QApplication::style()->standardPalette()}, {"dark", darkPalette()}};
+    for (const auto& [name, palette] : palettes) {
+        QApplication::setPalette(palette);
+        Session s(true);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(s.host.window(s.about)));
+        for (rt::Form* form : s.forms()) {
+            QWidget* bar = s.host.window(*form)->findChild<QWidget*>("titleBar");
+            ASSERT_NE(bar, nullptr) << form->name();
+            // part, least contrast: text, then the buttons' glyphs as graphics
+            const std::pair<const char*, double> parts[] = {
+                {"title", 4.5}, {"Minimise", 3}, {"Close", 3}};
+            for (const auto& [part, least] : parts)
+                EXPECT_GE(renderedContrast(bar, bar->findChild<QWidget*>(part)->geometry()), least)
+                    << form->name() << " " << part << " under the " << name << " palette";
+        }
+    }
+    QApplication::setPalette(QApplication::style()->standardPalette());
+}
+
 QRect captionRect(QGroupBox* box)
 {
     QStyleOptionGroupBox option;
@@ -182,6 +208,30 @@ TEST(Captions, NoFrameCaptionOrLabelIsCutInTheDesktopsDefaultFonts)
             EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width())
                 << label->name() << " " << d.desktop;
         }
+    }
+    QApplication::setFont(original);
+}
+
+// The bar grows with the font: its title and glyphs are never cut, and the
+// converter window's title is whole in every desktop's font.
+TEST(Captions, TitleBarHoldsItsTitleInTheDesktopsDefaultFonts)
+{
+    const QFont original = QApplication::font();
+    for (const DesktopFont& d : kDesktopFonts) {
+        QFont font(d.family);
+        font.setPointSizeF(d.points);
+        QApplication::setFont(font);
+        Session s(true);
+        for (rt::Form* form : s.forms()) {
+            QWidget* bar = s.host.window(*form)->findChild<QWidget*>("titleBar");
+            const auto* title = bar->findChild<QLabel*>("title");
+            EXPECT_LE(title->fontMetrics().height(), title->height()) << form->name() << d.desktop;
+            for (const char* button : {"Minimise", "Close"})
+                EXPECT_LE(bar->fontMetrics().height(), bar->findChild<QWidget*>(button)->width())
+                    << form->name() << " " << button << " in " << d.desktop;
+        }
+        const auto* title = s.host.window(s.f)->findChild<QLabel*>("title");
+        EXPECT_LE(title->fontMetrics().horizontalAdvance(title->text()), title->width()) << d.desktop;
     }
     QApplication::setFont(original);
 }

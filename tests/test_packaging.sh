@@ -72,8 +72,9 @@ deb)
     dpkg-deb -f "$deb" "${field%%:*}" | grep -qxF "${field#*: }" || fail "deb lacks '$field'"
   done
   dpkg-deb -f "$deb" Depends | tr -d ' ' | tr ',' '\n' >"$tmp/depends"
-  # The Wayland plugin is loaded at run time, so only an explicit entry brings it.
-  for pkg in libqt6widgets6 qt6-wayland; do
+  # The Wayland plugin is loaded at run time, so only an explicit entry brings it;
+  # the program itself asks the compositor about title bars through libwayland-client.
+  for pkg in libqt6widgets6 qt6-wayland libwayland-client0; do
     grep -q "^$pkg\((\|\$\)" "$tmp/depends" || fail "deb does not depend on $pkg"
   done
   dpkg-deb -c "$deb" | awk '{print $6}' >"$tmp/list"

@@ -12,9 +12,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <wayland-server.h>
 
 TEST(Startup, FirstFrameShowsTheConverterWindow)
 {
@@ -42,6 +52,7 @@ struct Desk {
     std::map<std::string, std::string> env;
     std::set<std::string> listening = {}; // socket paths, or host:port
     bool plugin = true;                   // the toolkit's Wayland plugin is installed
+    std::set<std::string> decorating = {}; // compositor sockets that offer decorations
 };
 
 rtqt::DisplayChoice choose(const Desk& d)
@@ -56,6 +67,9 @@ rtqt::DisplayChoice choose(const Desk& d)
         return d.listening.count(host + ":" + std::to_string(port)) != 0;
     };
     probe.waylandPlugin = [&] { return d.plugin; };
+    probe.serverDecorations = [&](const std::string& path) {
+        return d.decorating.count(path) != 0;
+    };
     return rtqt::chooseDisplay(env, probe);
 }
 
@@ -146,4 +160,119 @@ TEST(Display, NothingAnsweringSaysWhyForEachDisplay)
         EXPECT_EQ(c.platform, "") << name;
         EXPECT_EQ(c.problem, why) << name;
     }
+}
+
+TEST(Display, OwnTitleBarOnlyOnWaylandWhereNeitherCompositorNorToolkitDrawsOne)
+{
+    const std::map<std::string, std::string> wayland = {{"WAYLAND_DISPLAY", "wayland-0"},
+                                                        {"XDG_RUNTIME_DIR", kRun}};
+    const auto with = [&](std::map<std::string, std::string> more) {
+        more.insert(wayland.begin(), wayland.end());
+        return more;
+    };
+    const std::set<std::string> both = {kRun + "/wayland-0", "/tmp/.X11-unix/X0"};
+    // case, desk -> own title bar
+    const std::tuple<const char*, Desk, bool> rows[] = {
+        {"Wayland, compositor draws none", {wayland, both}, true},
+        {"Wayland, compositor decorates", {wayland, both, true, {kRun + "/wayland-0"}}, false},
+        {"absolute socket, compositor decorates",
+         {{{"WAYLAND_DISPLAY", "/tmp/w"}}, {"/tmp/w"}, true, {"/tmp/w"}},
+         false},
+        {"the user asked for the toolkit's",
+         {with({{"QT_WAYLAND_DISABLE_WINDOWDECORATION", "0"}}), both},
+         false},
+        {"the user's word the toolkit reads as 0",
+         {with({{"QT_WAYLAND_DISABLE_WINDOWDECORATION", "yes"}}), both},
+         false},
+        {"the user turned the toolkit's off",
+         {with({{"QT_WAYLAND_DISABLE_WINDOWDECORATION", "1"}}), both},
+         true},
+        {"the user's Wayland", {with({{"QT_QPA_PLATFORM", "wayland"}}), both}, true},
+        {"X11", {{{"DISPLAY", ":0"}}, both}, false},
+        {"X11 when the Wayland socket is dead",
+         {with({{"DISPLAY", ":0"}}), {"/tmp/.X11-unix/X0"}},
+         false},
+        {"the user's list, X11 first",
+         {with({{"QT_QPA_PLATFORM", "xcb;wayland"}, {"DISPLAY", ":0"}}), both},
+         false},
+        {"offscreen", {with({{"QT_QPA_PLATFORM", "offscreen"}}), both}, false},
+    };
+    for (const auto& [name, desk, bar] : rows) {
+        const rtqt::DisplayChoice c = choose(desk);
+        EXPECT_FALSE(c.platform.empty()) << name << ": " << c.problem;
+        EXPECT_EQ(c.ownTitleBar, bar) << name;
+    }
+}
+
+// ---- The real probe, against a compositor that only announces its globals
+
+namespace {
+
+class Compositor {
+public:
+    explicit Compositor(const std::vector<const char*>& globals) : display_(wl_display_create())
+    {
+        interfaces_.reserve(globals.size());
+        for (const char* name : globals) {
+            interfaces_.push_back({name, 1, 0, nullptr, 0, nullptr});
+            wl_global_create(display_, &interfaces_.back(), 1, nullptr,
+                             [](wl_client*, void*, uint32_t, uint32_t) {});
+        }
+        sockaddr_un addr{AF_UNIX, {}};
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s/wayland", dir_.c_str());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(fd, 4) != 0 || wl_display_add_socket_fd(display_, fd) != 0)
+            ADD_FAILURE() << "no compositor socket in " << dir_;
+        path_ = addr.sun_path;
+        loop_ = std::thread([this] {
+            while (!stop_) {
+                wl_event_loop_dispatch(wl_display_get_event_loop(display_), 20);
+                wl_display_flush_clients(display_);
+            }
+        });
+    }
+    ~Compositor()
+    {
+        stop_ = true;
+        loop_.join();
+        wl_display_destroy_clients(display_);
+        wl_display_destroy(display_);
+        std::filesystem::remove_all(dir_);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    wl_display* display_;
+    std::vector<wl_interface> interfaces_;
+    std::string dir_ = [] {
+        char dir[] = "/tmp/nw-compositor-XXXXXX";
+        return std::string(mkdtemp(dir));
+    }();
+    std::string path_;
+    std::atomic<bool> stop_ = false;
+    std::thread loop_;
+};
+
+} // namespace
+
+TEST(Display, ProbeFindsTheDecorationManagerAmongTheCompositorsGlobals)
+{
+    // case, globals announced -> decorations offered
+    const std::tuple<const char*, std::vector<const char*>, bool> rows[] = {
+        {"none", {}, false},
+        {"a desktop without it", {"wl_compositor", "wl_shm", "xdg_wm_base"}, false},
+        {"among others", {"wl_compositor", "zxdg_decoration_manager_v1", "xdg_wm_base"}, true},
+        {"a later version's name", {"zxdg_decoration_manager_v2"}, false},
+    };
+    const auto probe = rtqt::systemProbe();
+    for (const auto& [name, globals, offered] : rows) {
+        Compositor compositor(globals);
+        EXPECT_EQ(probe.serverDecorations(compositor.path()), offered) << name;
+    }
+}
+
+TEST(Display, ProbeWithoutACompositorSaysNoDecorations)
+{
+    EXPECT_FALSE(rtqt::systemProbe().serverDecorations("/nonexistent/wayland-0"));
 }

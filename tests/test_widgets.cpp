@@ -48,22 +48,36 @@ TEST_F(Widgets, ConverterWindowIsAFixedWindowNamedByItsTitle)
     EXPECT_EQ(top->minimumSize(), top->maximumSize());
 }
 
-// Window pixels catch a field in the wrong frame; a frame's or button's name is its caption.
-TEST_F(Widgets, ControlsSitAtTheirPixelsWithTheirNames)
+// Each control's place in the window's content area, and its name.
+std::vector<std::tuple<const rt::Control*, QRect, const char*>> converterPixels(const frmMain& f)
 {
-    QWidget* top = host.window(f);
-    const std::tuple<const rt::Control*, QRect, const char*> rows[] = {
+    return {
         {&f.fraden, {8, 0, 201, 49}, "Denary"},    {&f.fraascii, {216, 0, 201, 49}, "Ascii"},
         {&f.frahex, {8, 56, 201, 49}, "Hex"},      {&f.frabin, {216, 56, 201, 49}, "Binary"},
         {&f.txtDen, {16, 16, 185, 25}, "Denary"},  {&f.txtASCII, {224, 16, 185, 25}, "Ascii"},
         {&f.txtHex, {16, 72, 185, 25}, "Hex"},     {&f.txtBin, {224, 72, 185, 25}, "Binary"},
         {&f.txtInfo, {8, 112, 353, 25}, "Status"}, {&f.cmdAbout, {368, 112, 49, 25}, "About"},
     };
-    for (const auto& [c, rect, caption] : rows) {
+}
+
+// Window pixels catch a field in the wrong frame; a frame's or button's name is its caption.
+TEST_F(Widgets, ControlsSitAtTheirPixelsWithTheirNames)
+{
+    QWidget* top = host.window(f);
+    for (const auto& [c, rect, caption] : converterPixels(f)) {
         QWidget* x = host.widget(*c);
         EXPECT_EQ(QRect(x->mapTo(top, QPoint()), x->size()), rect) << c->name();
         EXPECT_EQ(accessible(x)->text(QAccessible::Name), caption) << c->name();
     }
+}
+
+QStringList tabOrder(QWidget* top)
+{
+    QStringList order;
+    for (int i = 0; i < 6 && top->focusWidget();
+         ++i, QTest::keyClick(top->focusWidget(), Qt::Key_Tab))
+        order << top->focusWidget()->objectName();
+    return order;
 }
 
 TEST_F(Widgets, StatusLineIsDisabledOnLightGreen)
@@ -75,12 +89,7 @@ TEST_F(Widgets, StatusLineIsDisabledOnLightGreen)
 
 TEST_F(Widgets, TabStartsInTheDecimalFieldAndFollowsTheTabIndex)
 {
-    QWidget* top = host.window(f);
-    QStringList order;
-    for (int i = 0; i < 6 && top->focusWidget();
-         ++i, QTest::keyClick(top->focusWidget(), Qt::Key_Tab))
-        order << top->focusWidget()->objectName();
-    EXPECT_EQ(order.join(' '), "txtDen txtHex txtASCII txtBin cmdAbout txtDen");
+    EXPECT_EQ(tabOrder(host.window(f)).join(' '), "txtDen txtHex txtASCII txtBin cmdAbout txtDen");
 }
 
 TEST_F(Widgets, FocusMovedByCodeReachesTheWidget)
@@ -135,6 +144,67 @@ TEST_F(About, EnterOnOkClosesItEscapeDoesNot)
     QTest::keyClick(host.widget(about.cmdOK), Qt::Key_Return);
     EXPECT_EQ(host.window(about), nullptr);
     EXPECT_EQ(w(f.txtDen)->text(), "65");
+}
+
+// The title bar the windows draw where the desktop draws none, forced on.
+struct TitleBar : About {
+    void SetUp() override
+    {
+        host.setTitleBars(true);
+        About::SetUp();
+    }
+    static QWidget* bar(QWidget* top) { return top->findChild<QWidget*>("titleBar"); }
+};
+
+TEST_F(TitleBar, ShowsTheIconAndTitleAndOffersOnlyMinimiseAndClose)
+{
+    // window, title
+    const std::pair<QWidget*, const char*> rows[] = {{host.window(f), "Numberwell"},
+                                                     {box, "About Numberwell"}};
+    for (const auto& [top, title] : rows) {
+        QAccessibleInterface* a = accessible(bar(top));
+        ASSERT_EQ(a->role(), QAccessible::TitleBar) << title;
+        EXPECT_EQ(a->text(QAccessible::Name), title);
+        QStringList buttons;
+        for (int i = 0; i < a->childCount(); ++i)
+            if (a->child(i)->role() == QAccessible::Button)
+                buttons << a->child(i)->text(QAccessible::Name);
+        EXPECT_EQ(buttons.join(','), "Minimise,Close") << title;
+        const QPixmap icon = bar(top)->findChild<QLabel*>("icon")->pixmap();
+        EXPECT_EQ(icon.deviceIndependentSize(), QSizeF(16, 16)) << title;
+    }
+    const auto* shown = bar(host.window(f))->findChild<QLabel*>("title");
+    EXPECT_EQ(shown->text(), "Numberwell");
+    EXPECT_LE(shown->fontMetrics().horizontalAdvance(shown->text()), shown->width());
+}
+
+TEST_F(TitleBar, ContentKeepsItsPixelsBelowTheBarAndTheFocusStaysInIt)
+{
+    QWidget* top = host.window(f);
+    const int barHeight = bar(top)->height();
+    EXPECT_GE(barHeight, bar(top)->fontMetrics().height());
+    EXPECT_EQ(bar(top)->geometry(), QRect(0, 0, 422, barHeight));
+    EXPECT_EQ(top->size(), QSize(422, barHeight + 143));
+    EXPECT_EQ(top->minimumSize(), top->maximumSize());
+    for (const auto& [c, rect, caption] : converterPixels(f)) {
+        QWidget* x = host.widget(*c);
+        EXPECT_EQ(QRect(x->mapTo(top, QPoint(0, -barHeight)), x->size()), rect) << c->name();
+    }
+    f.setFocus(f.txtDen);
+    QTest::mouseClick(bar(top), Qt::LeftButton);
+    QTest::mouseClick(bar(top)->findChild<QWidget*>("Minimise"), Qt::LeftButton);
+    EXPECT_EQ(tabOrder(top).join(' '), "txtDen txtHex txtASCII txtBin cmdAbout txtDen");
+}
+
+TEST_F(TitleBar, MinimiseMinimisesCloseUnloadsTheWindowThroughTheModel)
+{
+    QTest::mouseClick(bar(box)->findChild<QWidget*>("Minimise"), Qt::LeftButton);
+    EXPECT_TRUE(box->isMinimized());
+    EXPECT_TRUE(about.loaded());
+    QTest::mouseClick(bar(box)->findChild<QWidget*>("Close"), Qt::LeftButton);
+    EXPECT_FALSE(about.loaded());
+    EXPECT_EQ(host.window(about), nullptr);
+    EXPECT_TRUE(f.loaded());
 }
 
 TEST_F(Widgets, ContextMenuOffersWhatAppliesAndSelectsAllThroughTheModel)

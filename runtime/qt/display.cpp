@@ -14,6 +14,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <wayland-client.h>
 
 namespace rtqt {
 namespace {
@@ -50,17 +51,23 @@ std::string waylandName(const Environment& env)
     return value(env, "XDG_SESSION_TYPE") == "wayland" ? "wayland-0" : "";
 }
 
+// Where the compositor's socket is; empty when that needs XDG_RUNTIME_DIR and it is unset.
+std::string waylandPath(const Environment& env)
+{
+    const std::string name = waylandName(env);
+    if (name.front() == '/')
+        return name;
+    const std::string dir = value(env, "XDG_RUNTIME_DIR");
+    return dir.empty() ? "" : dir + "/" + name;
+}
+
 // Why the Wayland display cannot be used, or nothing when it can.
 std::optional<std::string> waylandProblem(const Environment& env, const DisplayProbe& probe)
 {
     const std::string name = waylandName(env);
-    std::string path = name;
-    if (name.front() != '/') {
-        const std::string dir = value(env, "XDG_RUNTIME_DIR");
-        if (dir.empty())
-            return "Wayland display " + name + " needs XDG_RUNTIME_DIR";
-        path = dir + "/" + name;
-    }
+    const std::string path = waylandPath(env);
+    if (path.empty())
+        return "Wayland display " + name + " needs XDG_RUNTIME_DIR";
     if (!probe.unixSocket(path))
         return "Wayland display " + name + " does not answer";
     if (!probe.waylandPlugin())
@@ -90,6 +97,28 @@ std::optional<std::string> x11Problem(const std::string& display, const DisplayP
     return std::nullopt;
 }
 
+// The toolkit draws its own Wayland title bar when this is set to anything it
+// does not read as a non-zero number; the program sets it to 1 only when unset.
+bool toolkitDecorates(const Environment& env)
+{
+    const auto v = env("QT_WAYLAND_DISABLE_WINDOWDECORATION");
+    if (!v)
+        return false;
+    char* end = nullptr;
+    const long disabled = std::strtol(v->c_str(), &end, 10);
+    while (*end == ' ' || *end == '\t')
+        ++end;
+    return end == v->c_str() || *end != '\0' || disabled == 0;
+}
+
+// On Wayland, what is left when the compositor offers no decorations and the
+// toolkit was not asked for its own.
+DisplayChoice onWayland(DisplayChoice choice, const Environment& env, const DisplayProbe& probe)
+{
+    choice.ownTitleBar = !toolkitDecorates(env) && !probe.serverDecorations(waylandPath(env));
+    return choice;
+}
+
 bool connects(int fd, const sockaddr* addr, socklen_t length, int timeoutMs)
 {
     if (fd < 0)
@@ -106,6 +135,26 @@ bool connects(int fd, const sockaddr* addr, socklen_t length, int timeoutMs)
     }
     ::close(fd);
     return rc == 0;
+}
+
+// A connected Unix stream socket, or -1; "@name" is abstract.
+int unixConnect(const std::string& path)
+{
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof addr.sun_path)
+        return -1;
+    std::memcpy(addr.sun_path, path.data(), path.size());
+    if (path.front() == '@')
+        addr.sun_path[0] = '\0'; // abstract: the name is not a file
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() +
+                                               (path.front() == '@' ? 0 : 1));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace
@@ -125,8 +174,10 @@ DisplayChoice chooseDisplay(const Environment& env, const DisplayProbe& probe)
             else if (base.rfind("wayland", 0) == 0)
                 problem = waylandName(env).empty() ? "WAYLAND_DISPLAY is not set"
                                                    : waylandProblem(env, probe);
-            if (!problem)
-                return {chosen, true, {}};
+            if (!problem) {
+                const DisplayChoice choice{chosen, true, {}};
+                return base.rfind("wayland", 0) == 0 ? onWayland(choice, env, probe) : choice;
+            }
             problems.push_back(*problem);
         }
         return {{}, false, joined(problems)};
@@ -135,7 +186,7 @@ DisplayChoice chooseDisplay(const Environment& env, const DisplayProbe& probe)
     if (!waylandName(env).empty()) {
         const auto problem = waylandProblem(env, probe);
         if (!problem)
-            return {"wayland", false, {}};
+            return onWayland({"wayland", false, {}}, env, probe);
         problems.push_back(*problem);
     }
     if (!display.empty()) {
@@ -162,17 +213,10 @@ DisplayProbe systemProbe()
 {
     DisplayProbe probe;
     probe.unixSocket = [](const std::string& path) {
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        if (path.size() >= sizeof addr.sun_path)
-            return false;
-        std::memcpy(addr.sun_path, path.data(), path.size());
-        if (path.front() == '@')
-            addr.sun_path[0] = '\0'; // abstract: the name is not a file
-        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() +
-                                                   (path.front() == '@' ? 0 : 1));
-        return connects(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0),
-                        reinterpret_cast<const sockaddr*>(&addr), length, 0);
+        const int fd = unixConnect(path);
+        if (fd >= 0)
+            ::close(fd);
+        return fd >= 0;
     };
     probe.tcp = [](const std::string& host, int port) {
         addrinfo hints{};
@@ -201,6 +245,29 @@ DisplayProbe systemProbe()
             if (std::filesystem::exists(d + "/libqwayland-generic.so", ignored))
                 return true;
         return false;
+    };
+    // A registry round-trip on a connection of its own: wl_display_connect()
+    // would take an inherited WAYLAND_SOCKET that the toolkit needs.
+    probe.serverDecorations = [](const std::string& path) {
+        const int fd = unixConnect(path);
+        if (fd < 0)
+            return false;
+        wl_display* display = wl_display_connect_to_fd(fd); // owns fd, even when it fails
+        if (!display)
+            return false;
+        bool offered = false;
+        static const wl_registry_listener listener = {
+            [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
+                if (std::strcmp(interface, "zxdg_decoration_manager_v1") == 0)
+                    *static_cast<bool*>(data) = true;
+            },
+            [](void*, wl_registry*, uint32_t) {}};
+        wl_registry* registry = wl_display_get_registry(display);
+        wl_registry_add_listener(registry, &listener, &offered);
+        const bool answered = wl_display_roundtrip(display) >= 0;
+        wl_registry_destroy(registry);
+        wl_display_disconnect(display);
+        return answered && offered;
     };
     return probe;
 }

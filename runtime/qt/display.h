@@ -1,7 +1,9 @@
 // Which windowing system the program starts on, chosen before the toolkit
 // starts: the toolkit aborts when the one it tries cannot be reached, so the
 // program first connects to the sockets itself and either picks one that
-// answers or says in one line why there is none.
+// answers or says in one line why there is none. On Wayland it also asks the
+// compositor whether it draws title bars, so that the windows can draw their
+// own where nothing else will.
 #pragma once
 
 #include <functional>
@@ -17,12 +19,17 @@ struct DisplayProbe {
     std::function<bool(const std::string& path)> unixSocket; // "@name": abstract
     std::function<bool(const std::string& host, int port)> tcp;
     std::function<bool()> waylandPlugin; // the toolkit can load its Wayland platform
+    // The compositor at this socket path offers server-side decorations.
+    std::function<bool(const std::string& path)> serverDecorations;
 };
 
 struct DisplayChoice {
     std::string platform;    // the toolkit platform to start; empty: none answers
     bool userChosen = false; // the user's own QT_QPA_PLATFORM, left as it is
     std::string problem;     // why none answers, for the hint
+    // Neither the compositor nor the toolkit draws a title bar: the windows
+    // bring their own.
+    bool ownTitleBar = false;
 };
 
 DisplayChoice chooseDisplay(const Environment& env, const DisplayProbe& probe);

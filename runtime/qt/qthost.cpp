@@ -6,6 +6,7 @@
 #include "layout.h"
 #include "program.h"
 #include "statusline.h"
+#include "titlebar.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -114,6 +115,8 @@ QAccessibleInterface* formWindowAccessible(const QString& className, QObject* ob
 {
     if (auto* window = dynamic_cast<FormWindow*>(object))
         return new QAccessibleWidget(window, QAccessible::Window);
+    if (QAccessibleInterface* bar = titleBarAccessible(className, object))
+        return bar;
     return statusLineAccessible(className, object);
 }
 
@@ -217,10 +220,20 @@ void QtHost::formLoaded(rt::Form& form)
             },
             [](const rt::Label& l) { return QFontMetrics(fontFor(l.font())).height(); }});
     const rt::Layout& layout = *window->layout;
-    top->setFixedSize(layout.clientWidth(), layout.clientHeight());
+    // The window grows by the bar; its content keeps the layout's pixels below it.
+    QWidget* content = top;
+    int barHeight = 0;
+    if (titleBars_) {
+        auto* bar = new TitleBar(top->windowTitle(), top->windowIcon(), top);
+        barHeight = bar->sizeHint().height();
+        bar->setGeometry(0, 0, layout.clientWidth(), barHeight);
+        content = new QWidget(top);
+        content->setGeometry(0, barHeight, layout.clientWidth(), layout.clientHeight());
+    }
+    top->setFixedSize(layout.clientWidth(), barHeight + layout.clientHeight());
 
     for (rt::Control* c : form.controls()) {
-        QWidget* parent = c->container() ? window->widgets.at(c->container()) : top;
+        QWidget* parent = c->container() ? window->widgets.at(c->container()) : content;
         QWidget* w = nullptr;      // what shows the control
         QWidget* placed = nullptr; // what sits at its place, when that is not w itself
         switch (c->kind()) {
@@ -399,6 +412,7 @@ int run(int argc, char** argv, const rt::Product& product,
     QApplication::setDesktopFileName(QString::fromStdString(product.appId));
 
     QtHost host;
+    host.setTitleBars(display.ownTitleBar);
     host.setFirstFrame(std::move(firstFrame));
     return rt::run(host, product, startup);
 }

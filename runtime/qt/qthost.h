@@ -38,6 +38,9 @@ public:
 
     // Off for tests: an error is then only printed, never shown in a modal box.
     void setErrorBoxes(bool on) { errorBoxes_ = on; }
+    // Each window draws its own title bar above its content, for desktops
+    // where nothing else draws one; windows loaded from then on.
+    void setTitleBars(bool on) { titleBars_ = on; }
     // Called once, when the first window shown has been painted.
     void setFirstFrame(std::function<void(QWidget*)> firstFrame);
 
@@ -52,6 +55,7 @@ private:
     std::map<rt::Timer*, QTimer*> timers_;
     std::function<void(QWidget*)> firstFrame_;
     bool errorBoxes_ = true;
+    bool titleBars_ = false;
 };
 
 // Runs the program with the start-up window `startup` makes; returns the exit

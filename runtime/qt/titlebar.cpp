@@ -38,10 +38,9 @@ protected:
     {
         QPainter painter(this);
         const QRect area = contentsRect();
-        style()->drawItemText(&painter, area, Qt::AlignLeft | Qt::AlignVCenter, palette(),
-                              isEnabled(),
-                              fontMetrics().elidedText(text(), Qt::ElideRight, area.width()),
-                              foregroundRole());
+        style()->drawItemText(
+            &painter, area, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(),
+            fontMetrics().elidedText(text(), Qt::ElideRight, area.width()), foregroundRole());
     }
 };
 
@@ -104,7 +103,8 @@ TitleBar::TitleBar(const QString& title, const QIcon& icon, QWidget* window)
     icon_->setObjectName(QStringLiteral("icon"));
     icon_->setPixmap(icon.pixmap(QSize(iconSide(), iconSide()), devicePixelRatioF()));
     title_->setObjectName(QStringLiteral("title"));
-    connect(minimise_, &QAbstractButton::clicked, this, [this] { this->window()->showMinimized(); });
+    connect(minimise_, &QAbstractButton::clicked, this,
+            [this] { this->window()->showMinimized(); });
     connect(close_, &QAbstractButton::clicked, this, [this] { this->window()->close(); });
 }
 
@@ -121,8 +121,21 @@ int TitleBar::iconSide() const { return 16 * std::max(1, fontMetrics().height() 
 
 bool TitleBar::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
         update();
+        break;
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            if (QWindow* handle = window()->windowHandle())
+                handle->startSystemMove();
+        return true;
+    case QEvent::MouseButtonDblClick: // nothing to maximise, and a second press is no new move
+        return true;
+    default:
+        break;
+    }
     return QWidget::event(event);
 }
 
@@ -150,17 +163,6 @@ void TitleBar::resizeEvent(QResizeEvent* event)
     const int left = icon_->geometry().right() + 1 + margin;
     title_->setGeometry(left, 0, std::max(0, minimise_->x() - left), h);
 }
-
-void TitleBar::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        if (QWindow* handle = window()->windowHandle())
-            handle->startSystemMove();
-    event->accept();
-}
-
-// Nothing to maximise, and a second press is no new move.
-void TitleBar::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
 
 QAccessibleInterface* titleBarAccessible(const QString&, QObject* object)
 {

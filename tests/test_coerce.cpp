@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 using namespace rt;
 
@@ -49,15 +50,10 @@ TEST(Coerce, IsNumericExactlyWhenTheTextConverts)
 
 TEST(Coerce, ValReadsTheLeadingNumberAndNeverFails)
 {
-    checkValues(Val, {{" 12abc", "12"},
-                      {"-3.5x", "-3.5"},
-                      {"1e3z", "1000"},
-                      {"2e+", "2"},
-                      {"", "0"},
-                      {".", "0"},
-                      {"1.2.3", "1.2"},
-                      {"+.5", "0.5"},
-                      {"1e400", "inf"}});
+    const Row rows[] = {{" 12abc", "12"}, {"-3.5x", "-3.5"}, {"1e3z", "1000"},
+                        {"2e+", "2"},     {"", "0"},         {".", "0"},
+                        {"1.2.3", "1.2"}, {"+.5", "0.5"},    {"1e400", "inf"}};
+    checkValues(Val, rows);
 }
 
 TEST(Coerce, WholeNumbersRoundHalfToEven)
@@ -80,27 +76,30 @@ TEST(Coerce, WholeNumbersOutsideTheirTypeOverflow)
 
 TEST(Coerce, CheckedArithmetic)
 {
-    checkValues(calc<Integer>, {{"32766+1", "32767"},
-                                {"-1+-32767", "-32768"},
-                                {"181*181", "32761"},
-                                {"-16384*2", "-32768"}});
-    checkValues(calc<Long>, {{"2147483647-0", "2147483647"},
-                             {"-65536*32768", "-2147483648"},
-                             {"-5/2", "-2"},
-                             {"5/-2", "-2"},
-                             {"-5%2", "-1"},
-                             {"5%-2", "1"},
-                             {"-2147483648%-1", "0"}});
+    const Row integers[] = {{"32766+1", "32767"},
+                            {"-1+-32767", "-32768"},
+                            {"181*181", "32761"},
+                            {"-16384*2", "-32768"}};
+    const Row longs[] = {{"2147483647-0", "2147483647"},
+                         {"-65536*32768", "-2147483648"},
+                         {"-5/2", "-2"},
+                         {"5/-2", "-2"},
+                         {"-5%2", "-1"},
+                         {"5%-2", "1"},
+                         {"-2147483648%-1", "0"}};
+    checkValues(calc<Integer>, integers);
+    checkValues(calc<Long>, longs);
 }
 
 TEST(Coerce, ArithmeticOutsideItsTypeOrByZeroRaises)
 {
     checkErrors(calc<Integer>, {{"32767+1", OV}, {"182*181", OV}});
-    checkErrors(calc<Long>, {{"-2147483648-1", OV},
-                             {"65536*32768", OV},
-                             {"-2147483648/-1", OV},
-                             {"1/0", IA},
-                             {"1%0", IA}});
+    const ErrorRow longs[] = {{"-2147483648-1", OV},
+                              {"65536*32768", OV},
+                              {"-2147483648/-1", OV},
+                              {"1/0", IA},
+                              {"1%0", IA}};
+    checkErrors(calc<Long>, longs);
 }
 
 TEST(Coerce, DecimalTextOfNumbers)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <tuple>
 
 using namespace rt;
 
@@ -50,10 +49,15 @@ TEST(Coerce, IsNumericExactlyWhenTheTextConverts)
 
 TEST(Coerce, ValReadsTheLeadingNumberAndNeverFails)
 {
-    const Row rows[] = {{" 12abc", "12"}, {"-3.5x", "-3.5"}, {"1e3z", "1000"},
-                        {"2e+", "2"},     {"", "0"},         {".", "0"},
-                        {"1.2.3", "1.2"}, {"+.5", "0.5"},    {"1e400", "inf"}};
-    checkValues(Val, rows);
+    checkValues(Val, {{" 12abc", "12"},
+                      {"-3.5x", "-3.5"},
+                      {"1e3z", "1000"},
+                      {"2e+", "2"},
+                      {"", "0"},
+                      {".", "0"},
+                      {"1.2.3", "1.2"},
+                      {"+.5", "0.5"},
+                      {"1e400", "inf"}});
 }
 
 TEST(Coerce, WholeNumbersRoundHalfToEven)
@@ -76,30 +80,27 @@ TEST(Coerce, WholeNumbersOutsideTheirTypeOverflow)
 
 TEST(Coerce, CheckedArithmetic)
 {
-    const Row integers[] = {{"32766+1", "32767"},
-                            {"-1+-32767", "-32768"},
-                            {"181*181", "32761"},
-                            {"-16384*2", "-32768"}};
-    const Row longs[] = {{"2147483647-0", "2147483647"},
-                         {"-65536*32768", "-2147483648"},
-                         {"-5/2", "-2"},
-                         {"5/-2", "-2"},
-                         {"-5%2", "-1"},
-                         {"5%-2", "1"},
-                         {"-2147483648%-1", "0"}};
-    checkValues(calc<Integer>, integers);
-    checkValues(calc<Long>, longs);
+    checkValues(calc<Integer>, {{"32766+1", "32767"},
+                                {"-1+-32767", "-32768"},
+                                {"181*181", "32761"},
+                                {"-16384*2", "-32768"}});
+    checkValues(calc<Long>, {{"2147483647-0", "2147483647"},
+                             {"-65536*32768", "-2147483648"},
+                             {"-5/2", "-2"},
+                             {"5/-2", "-2"},
+                             {"-5%2", "-1"},
+                             {"5%-2", "1"},
+                             {"-2147483648%-1", "0"}});
 }
 
 TEST(Coerce, ArithmeticOutsideItsTypeOrByZeroRaises)
 {
     checkErrors(calc<Integer>, {{"32767+1", OV}, {"182*181", OV}});
-    const ErrorRow longs[] = {{"-2147483648-1", OV},
-                              {"65536*32768", OV},
-                              {"-2147483648/-1", OV},
-                              {"1/0", IA},
-                              {"1%0", IA}};
-    checkErrors(calc<Long>, longs);
+    checkErrors(calc<Long>, {{"-2147483648-1", OV},
+                             {"65536*32768", OV},
+                             {"-2147483648/-1", OV},
+                             {"1/0", IA},
+                             {"1%0", IA}});
 }
 
 TEST(Coerce, DecimalTextOfNumbers)

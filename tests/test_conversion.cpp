@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bitset>
-#include <cstdio>
-
 using namespace conv;
 using rt::Text;
 
@@ -71,21 +68,6 @@ TEST(Conversion, Character)
         EXPECT_EQ(DenToAscii(code), text) << code;
     checkValues(AsciiToDen, {{"AB", "65"}, {"\x80", "128"}});
     checkErrors(AsciiToDen, {{"", IA}});
-}
-
-TEST(Conversion, RoundTripAllByteValues)
-{
-    for (int n = 0; n < 256; ++n) {
-        const Text t = std::to_string(n);
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", n);
-        EXPECT_EQ(DenToBin(t), std::bitset<8>(n).to_string()) << n;
-        EXPECT_EQ(DenToHex(t), hex) << n;
-        EXPECT_EQ(BinToDen(DenToBin(t)), t);
-        EXPECT_EQ(HexToDen(DenToHex(t)), t);
-    }
-    for (rt::Integer n = 0; n < 128; ++n)
-        EXPECT_EQ(AsciiToDen(DenToAscii(n)), n);
 }
 
 } // namespace

@@ -12,11 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <map>
-#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,80 +50,67 @@ TEST(Startup, FirstFrameShowsTheConverterWindow)
 
 namespace {
 
+// A desktop as the probe sees it: the environment ("NAME=value ..."), the
+// sockets that answer (paths, "@abstract" names or "host:port"), whether the
+// toolkit's Wayland plugin is installed, and the compositor sockets that
+// offer server-side decorations.
 struct Desk {
-    std::map<std::string, std::string> env;
-    std::set<std::string> listening = {}; // socket paths, or host:port
-    bool plugin = true;                   // the toolkit's Wayland plugin is installed
-    std::set<std::string> decorating = {}; // compositor sockets that offer decorations
+    std::string env, listening;
+    bool plugin = true;
+    std::string decorating = "";
 };
+
+std::vector<std::string> words(const std::string& text)
+{
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), {}};
+}
 
 rtqt::DisplayChoice choose(const Desk& d)
 {
+    std::map<std::string, std::string> vars;
+    for (const std::string& w : words(d.env))
+        vars[w.substr(0, w.find('='))] = w.substr(w.find('=') + 1);
+    const auto has = [](const std::string& list, const std::string& item) {
+        const auto all = words(list);
+        return std::find(all.begin(), all.end(), item) != all.end();
+    };
     const auto env = [&](const char* name) -> std::optional<std::string> {
-        const auto it = d.env.find(name);
-        return it == d.env.end() ? std::nullopt : std::optional(it->second);
+        const auto it = vars.find(name);
+        return it == vars.end() ? std::nullopt : std::optional(it->second);
     };
     rtqt::DisplayProbe probe;
-    probe.unixSocket = [&](const std::string& path) { return d.listening.count(path) != 0; };
+    probe.unixSocket = [&](const std::string& path) { return has(d.listening, path); };
     probe.tcp = [&](const std::string& host, int port) {
-        return d.listening.count(host + ":" + std::to_string(port)) != 0;
+        return has(d.listening, host + ":" + std::to_string(port));
     };
     probe.waylandPlugin = [&] { return d.plugin; };
-    probe.serverDecorations = [&](const std::string& path) {
-        return d.decorating.count(path) != 0;
-    };
+    probe.serverDecorations = [&](const std::string& path) { return has(d.decorating, path); };
     return rtqt::chooseDisplay(env, probe);
 }
 
-const std::string kRun = "/run/user/1000";
+// The usual session's environment, and both its displays answering.
+const std::string kWayland = "WAYLAND_DISPLAY=wayland-0 XDG_RUNTIME_DIR=/run/1";
+const std::string kBoth = "/run/1/wayland-0 /tmp/.X11-unix/X0";
 
 } // namespace
 
 TEST(Display, StartsOnAPlatformThatAnswersAndLeavesTheUsersChoiceAlone)
 {
     // case, desk -> platform, whether it is the user's own
+    // clang-format off
     const std::tuple<const char*, Desk, const char*, bool> rows[] = {
-        {"Wayland before X11",
-         {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", kRun}, {"DISPLAY", ":0"}},
-          {kRun + "/wayland-0", "@/tmp/.X11-unix/X0"}},
-         "wayland",
-         false},
-        {"X11 when the Wayland socket is dead",
-         {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", kRun}, {"DISPLAY", ":0"}},
-          {"/tmp/.X11-unix/X0"}},
-         "xcb",
-         false},
-        {"X11 when the Wayland plugin is missing",
-         {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", kRun}, {"DISPLAY", ":0.1"}},
-          {kRun + "/wayland-0", "@/tmp/.X11-unix/X0"},
-          false},
-         "xcb",
-         false},
-        {"Wayland session without WAYLAND_DISPLAY",
-         {{{"XDG_SESSION_TYPE", "wayland"}, {"XDG_RUNTIME_DIR", kRun}}, {kRun + "/wayland-0"}},
-         "wayland",
-         false},
-        {"absolute Wayland socket",
-         {{{"WAYLAND_DISPLAY", "/tmp/w"}}, {"/tmp/w"}},
-         "wayland",
-         false},
-        {"X11 over TCP, as ssh forwards it",
-         {{{"DISPLAY", "localhost:10.0"}}, {"localhost:6010"}},
-         "xcb",
-         false},
-        {"the user's platform",
-         {{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", "unix:1"}}, {"/tmp/.X11-unix/X1"}},
-         "xcb",
-         true},
-        {"the user's list, its second answering",
-         {{{"QT_QPA_PLATFORM", "wayland;xcb"}, {"DISPLAY", ":0"}}, {"/tmp/.X11-unix/X0"}},
-         "wayland;xcb",
-         true},
-        {"the user's platform that needs no display",
-         {{{"QT_QPA_PLATFORM", "offscreen"}}, {}},
-         "offscreen",
-         true},
+        {"Wayland before X11", {kWayland + " DISPLAY=:0", "/run/1/wayland-0 @/tmp/.X11-unix/X0"}, "wayland", false},
+        {"X11 when the Wayland socket is dead", {kWayland + " DISPLAY=:0", "/tmp/.X11-unix/X0"}, "xcb", false},
+        {"X11 when the Wayland plugin is missing", {kWayland + " DISPLAY=:0.1", kBoth, false}, "xcb", false},
+        {"Wayland session without WAYLAND_DISPLAY", {"XDG_SESSION_TYPE=wayland XDG_RUNTIME_DIR=/run/1", "/run/1/wayland-0"}, "wayland", false},
+        {"absolute Wayland socket", {"WAYLAND_DISPLAY=/tmp/w", "/tmp/w"}, "wayland", false},
+        {"X11 over TCP, as ssh forwards it", {"DISPLAY=localhost:10.0", "localhost:6010"}, "xcb", false},
+        {"the user's platform", {"QT_QPA_PLATFORM=xcb DISPLAY=unix:1", "/tmp/.X11-unix/X1"}, "xcb", true},
+        {"the user's list, its second answering", {"QT_QPA_PLATFORM=wayland;xcb DISPLAY=:0", "/tmp/.X11-unix/X0"}, "wayland;xcb", true},
+        {"the user's platform that needs no display", {"QT_QPA_PLATFORM=offscreen", ""}, "offscreen", true},
     };
+    // clang-format on
     for (const auto& [name, desk, platform, users] : rows) {
         const rtqt::DisplayChoice c = choose(desk);
         EXPECT_EQ(c.platform, platform) << name << ": " << c.problem;
@@ -132,29 +121,17 @@ TEST(Display, StartsOnAPlatformThatAnswersAndLeavesTheUsersChoiceAlone)
 TEST(Display, NothingAnsweringSaysWhyForEachDisplay)
 {
     // case, desk -> why
+    // clang-format off
     const std::tuple<const char*, Desk, const char*> rows[] = {
-        {"nothing set", {}, "neither DISPLAY nor WAYLAND_DISPLAY is set"},
-        {"dead Wayland socket, no X11",
-         {{{"WAYLAND_DISPLAY", "wayland-1"}, {"XDG_RUNTIME_DIR", kRun}}},
-         "Wayland display wayland-1 does not answer"},
-        {"Wayland without its plugin, no X11",
-         {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", kRun}},
-          {kRun + "/wayland-0"},
-          false},
-         "Wayland display wayland-0 needs Qt's Wayland plugin (package qt6-wayland)"},
-        {"Wayland without a runtime directory",
-         {{{"WAYLAND_DISPLAY", "wayland-0"}}},
-         "Wayland display wayland-0 needs XDG_RUNTIME_DIR"},
-        {"both dead",
-         {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", kRun}, {"DISPLAY", ":3"}}},
-         "Wayland display wayland-0 does not answer; X display :3 does not answer"},
-        {"X11 name without a number",
-         {{{"DISPLAY", "host:"}}},
-         "X display host: is not a display name"},
-        {"the user's platform, unreachable",
-         {{{"QT_QPA_PLATFORM", "wayland"}, {"DISPLAY", ":0"}}, {"/tmp/.X11-unix/X0"}},
-         "WAYLAND_DISPLAY is not set"},
+        {"nothing set", {"", ""}, "neither DISPLAY nor WAYLAND_DISPLAY is set"},
+        {"dead Wayland socket, no X11", {"WAYLAND_DISPLAY=wayland-1 XDG_RUNTIME_DIR=/run/1", ""}, "Wayland display wayland-1 does not answer"},
+        {"Wayland without its plugin, no X11", {kWayland, "/run/1/wayland-0", false}, "Wayland display wayland-0 needs Qt's Wayland plugin (package qt6-wayland)"},
+        {"Wayland without a runtime directory", {"WAYLAND_DISPLAY=wayland-0", ""}, "Wayland display wayland-0 needs XDG_RUNTIME_DIR"},
+        {"both dead", {kWayland + " DISPLAY=:3", ""}, "Wayland display wayland-0 does not answer; X display :3 does not answer"},
+        {"X11 name without a number", {"DISPLAY=host:", ""}, "X display host: is not a display name"},
+        {"the user's platform, unreachable", {"QT_QPA_PLATFORM=wayland DISPLAY=:0", "/tmp/.X11-unix/X0"}, "WAYLAND_DISPLAY is not set"},
     };
+    // clang-format on
     for (const auto& [name, desk, why] : rows) {
         const rtqt::DisplayChoice c = choose(desk);
         EXPECT_EQ(c.platform, "") << name;
@@ -164,39 +141,22 @@ TEST(Display, NothingAnsweringSaysWhyForEachDisplay)
 
 TEST(Display, OwnTitleBarOnlyOnWaylandWhereNeitherCompositorNorToolkitDrawsOne)
 {
-    const std::map<std::string, std::string> wayland = {{"WAYLAND_DISPLAY", "wayland-0"},
-                                                        {"XDG_RUNTIME_DIR", kRun}};
-    const auto with = [&](std::map<std::string, std::string> more) {
-        more.insert(wayland.begin(), wayland.end());
-        return more;
-    };
-    const std::set<std::string> both = {kRun + "/wayland-0", "/tmp/.X11-unix/X0"};
     // case, desk -> own title bar
+    // clang-format off
     const std::tuple<const char*, Desk, bool> rows[] = {
-        {"Wayland, compositor draws none", {wayland, both}, true},
-        {"Wayland, compositor decorates", {wayland, both, true, {kRun + "/wayland-0"}}, false},
-        {"absolute socket, compositor decorates",
-         {{{"WAYLAND_DISPLAY", "/tmp/w"}}, {"/tmp/w"}, true, {"/tmp/w"}},
-         false},
-        {"the user asked for the toolkit's",
-         {with({{"QT_WAYLAND_DISABLE_WINDOWDECORATION", "0"}}), both},
-         false},
-        {"the user's word the toolkit reads as 0",
-         {with({{"QT_WAYLAND_DISABLE_WINDOWDECORATION", "yes"}}), both},
-         false},
-        {"the user turned the toolkit's off",
-         {with({{"QT_WAYLAND_DISABLE_WINDOWDECORATION", "1"}}), both},
-         true},
-        {"the user's Wayland", {with({{"QT_QPA_PLATFORM", "wayland"}}), both}, true},
-        {"X11", {{{"DISPLAY", ":0"}}, both}, false},
-        {"X11 when the Wayland socket is dead",
-         {with({{"DISPLAY", ":0"}}), {"/tmp/.X11-unix/X0"}},
-         false},
-        {"the user's list, X11 first",
-         {with({{"QT_QPA_PLATFORM", "xcb;wayland"}, {"DISPLAY", ":0"}}), both},
-         false},
-        {"offscreen", {with({{"QT_QPA_PLATFORM", "offscreen"}}), both}, false},
+        {"Wayland, compositor draws none", {kWayland, kBoth}, true},
+        {"Wayland, compositor decorates", {kWayland, kBoth, true, "/run/1/wayland-0"}, false},
+        {"absolute socket, compositor decorates", {"WAYLAND_DISPLAY=/tmp/w", "/tmp/w", true, "/tmp/w"}, false},
+        {"the user asked for the toolkit's", {kWayland + " QT_WAYLAND_DISABLE_WINDOWDECORATION=0", kBoth}, false},
+        {"the user's word the toolkit reads as 0", {kWayland + " QT_WAYLAND_DISABLE_WINDOWDECORATION=yes", kBoth}, false},
+        {"the user turned the toolkit's off", {kWayland + " QT_WAYLAND_DISABLE_WINDOWDECORATION=1", kBoth}, true},
+        {"the user's Wayland", {kWayland + " QT_QPA_PLATFORM=wayland", kBoth}, true},
+        {"X11", {"DISPLAY=:0", kBoth}, false},
+        {"X11 when the Wayland socket is dead", {kWayland + " DISPLAY=:0", "/tmp/.X11-unix/X0"}, false},
+        {"the user's list, X11 first", {kWayland + " QT_QPA_PLATFORM=xcb;wayland DISPLAY=:0", kBoth}, false},
+        {"offscreen", {kWayland + " QT_QPA_PLATFORM=offscreen", kBoth}, false},
     };
+    // clang-format on
     for (const auto& [name, desk, bar] : rows) {
         const rtqt::DisplayChoice c = choose(desk);
         EXPECT_FALSE(c.platform.empty()) << name << ": " << c.problem;

@@ -19,7 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -43,19 +42,10 @@ struct Session {
     std::vector<rt::Form*> forms() { return {&f, &about}; }
 };
 
-// WCAG 2 contrast of two rendered colours.
-double luminance(QColor c)
+rt::Rgb rgb8(QColor c)
 {
-    const auto linear = [](double s) {
-        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-}
-
-double contrast(QColor a, QColor b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return {static_cast<unsigned char>(c.red()), static_cast<unsigned char>(c.green()),
+            static_cast<unsigned char>(c.blue())};
 }
 
 // Contrast of the text drawn in a widget's area: its commonest colour is the
@@ -72,7 +62,7 @@ double renderedContrast(QWidget* w, QRect area)
                         })->first;
     double best = 1;
     for (const auto& [rgb, n] : counts)
-        best = std::max(best, contrast(back, QColor(rgb)));
+        best = std::max(best, rt::contrastRatio(rgb8(back), rgb8(QColor(rgb))));
     return best;
 }
 
@@ -231,7 +221,8 @@ TEST(Captions, TitleBarHoldsItsTitleInTheDesktopsDefaultFonts)
                     << form->name() << " " << button << " in " << d.desktop;
         }
         const auto* title = s.host.window(s.f)->findChild<QLabel*>("title");
-        EXPECT_LE(title->fontMetrics().horizontalAdvance(title->text()), title->width()) << d.desktop;
+        EXPECT_LE(title->fontMetrics().horizontalAdvance(title->text()), title->width())
+            << d.desktop;
     }
     QApplication::setFont(original);
 }

@@ -75,17 +75,18 @@ int main()
 
     // In tab order, each field after the hidden label that names it for
     // screen readers; the frames last, below the fields, in their tab order.
-    const struct {
-        const wchar_t* name;
+    struct Placed {
+        const wchar_t* text; // a field's name, a frame's caption
         RECT at;
-    } fields[] = {{L"Denary", {16, 16, 201, 41}},
-                  {L"Hex", {16, 72, 201, 97}},
-                  {L"Ascii", {224, 16, 409, 41}},
-                  {L"Binary", {224, 72, 409, 97}}};
+    };
+    const Placed fields[] = {{L"Denary", {16, 16, 201, 41}},
+                             {L"Hex", {16, 72, 201, 97}},
+                             {L"Ascii", {224, 16, 409, 41}},
+                             {L"Binary", {224, 72, 409, 97}}};
     int id = 100;
     HWND first = nullptr;
     for (const auto& f : fields) {
-        child(top, L"STATIC", f.name, WS_CHILD | SS_NOPREFIX, 0, {}, 0, nullptr);
+        child(top, L"STATIC", f.text, WS_CHILD | SS_NOPREFIX, 0, {}, 0, nullptr);
         HWND h = child(top, L"EDIT", L"", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
                        f.at, id++, font);
         if (!first)
@@ -96,15 +97,12 @@ int main()
     child(top, L"STATIC", L"Status", WS_CHILD | SS_NOPREFIX, 0, {}, 0, nullptr);
     status = child(top, L"EDIT", L"Welcome!", kChild | ES_AUTOHSCROLL | ES_READONLY,
                    WS_EX_CLIENTEDGE, {8, 112, 361, 137}, id++, font);
-    const struct {
-        const wchar_t* caption;
-        RECT at;
-    } frames[] = {{L"Denary", {8, 0, 209, 49}},
-                  {L"Binary", {216, 56, 417, 105}},
-                  {L"Hex", {8, 56, 209, 105}},
-                  {L"Ascii", {216, 0, 417, 49}}};
+    const Placed frames[] = {{L"Denary", {8, 0, 209, 49}},
+                             {L"Binary", {216, 56, 417, 105}},
+                             {L"Hex", {8, 56, 209, 105}},
+                             {L"Ascii", {216, 0, 417, 49}}};
     for (const auto& f : frames)
-        child(top, L"BUTTON", f.caption, kChild | BS_GROUPBOX, 0, f.at, id++, font);
+        child(top, L"BUTTON", f.text, kChild | BS_GROUPBOX, 0, f.at, id++, font);
 
     // Centred on the work area, as the program opens.
     MONITORINFO monitor{};

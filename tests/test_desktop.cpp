@@ -159,7 +159,8 @@ const DesktopFont kDesktopFonts[] = {
 
 // A caption's glyphs must look the same with the field in its frame shown
 // and hidden: a field drawn over them would cut them.
-TEST(Captions, NoFrameCaptionOrLabelIsCutInTheDesktopsDefaultFonts)
+// Runs `check` with each desktop's default font as the application's.
+template <class Check> void inEachDesktopFont(Check check)
 {
     const QFont original = QApplication::font();
     for (const DesktopFont& d : kDesktopFonts) {
@@ -167,6 +168,14 @@ TEST(Captions, NoFrameCaptionOrLabelIsCutInTheDesktopsDefaultFonts)
         font.setPointSizeF(d.points);
         QApplication::setFont(font);
         ASSERT_EQ(QFontInfo(font).family(), d.rendered) << d.family << ": scripts/install-deps";
+        check(d);
+    }
+    QApplication::setFont(original);
+}
+
+TEST(Captions, NoFrameCaptionOrLabelIsCutInTheDesktopsDefaultFonts)
+{
+    inEachDesktopFont([](const DesktopFont& d) {
         Session s;
         for (rt::Control* c : s.f.controls()) {
             if (c->kind() != rt::Control::Kind::Frame)
@@ -198,19 +207,14 @@ TEST(Captions, NoFrameCaptionOrLabelIsCutInTheDesktopsDefaultFonts)
             EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width())
                 << label->name() << " " << d.desktop;
         }
-    }
-    QApplication::setFont(original);
+    });
 }
 
 // The bar grows with the font: its title and glyphs are never cut, and the
 // converter window's title is whole in every desktop's font.
 TEST(Captions, TitleBarHoldsItsTitleInTheDesktopsDefaultFonts)
 {
-    const QFont original = QApplication::font();
-    for (const DesktopFont& d : kDesktopFonts) {
-        QFont font(d.family);
-        font.setPointSizeF(d.points);
-        QApplication::setFont(font);
+    inEachDesktopFont([](const DesktopFont& d) {
         Session s(true);
         for (rt::Form* form : s.forms()) {
             QWidget* bar = s.host.window(*form)->findChild<QWidget*>("titleBar");
@@ -223,8 +227,7 @@ TEST(Captions, TitleBarHoldsItsTitleInTheDesktopsDefaultFonts)
         const auto* title = s.host.window(s.f)->findChild<QLabel*>("title");
         EXPECT_LE(title->fontMetrics().horizontalAdvance(title->text()), title->width())
             << d.desktop;
-    }
-    QApplication::setFont(original);
+    });
 }
 
 // Events reach screen readers only through a platform's accessibility bridge

@@ -62,7 +62,10 @@ void FieldEdit::modelChanged()
             setCursorPosition(start);
     }
     setEnabled(model_.enabled());
-    setAccessibleName(QString::fromStdString(model_.accessibleName()));
+    // Each new name is an event for screen readers: only a change is news.
+    if (const QString name = QString::fromStdString(model_.accessibleName());
+        accessibleName() != name)
+        setAccessibleName(name);
     // A fixed background comes with its own text colour, in every state:
     // the theme's text colour would be chosen for the theme's background.
     if (const auto back = model_.backColor(), fore = model_.foreColor(); back && fore) {

@@ -135,18 +135,11 @@ void FormWindow::timerChanged(rt::Timer& timer)
         KillTimer(hwnd_, id);
 }
 
-void FormWindow::stopTimers()
-{
-    for (std::size_t i = 0; i < timers_.size(); ++i)
-        KillTimer(hwnd_, i + 1);
-}
-
 void FormWindow::close()
 {
     if (closed_)
         return;
     closed_ = true;
-    stopTimers();
     for (const auto& view : views_)
         view->detach();
     ShowWindow(hwnd_, SW_HIDE);

@@ -19,8 +19,8 @@ namespace rtqt {
 
 // Field text to a QString and back, through the runtime's UTF-16 rules.
 QString toDisplay(const rt::Text& text);
-QString toUnicode(const rt::Text& text);
-rt::Text fromUnicode(const QString& text);
+QString toUtf16(const rt::Text& text);
+rt::Text fromUtf16(const QString& text);
 
 class QtHost : public rt::Host {
 public:

@@ -4,7 +4,6 @@
 #include "display.h"
 #include "fieldedit.h"
 #include "layout.h"
-#include "program.h"
 #include "statusline.h"
 #include "titlebar.h"
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "forms.h"
+#include "program.h"
 
 #include <QString>
 
@@ -68,10 +69,7 @@ template <class F>
 int run(int argc, char** argv, const rt::Product& product,
         std::function<void(QWidget*)> firstFrame = {})
 {
-    return run(
-        argc, argv, product,
-        [](rt::Application& app) -> rt::Form& { return app.defaultInstance<F>(); },
-        std::move(firstFrame));
+    return run(argc, argv, product, rt::defaultStartup<F>, std::move(firstFrame));
 }
 
 } // namespace rtqt

@@ -2,7 +2,6 @@
 
 #include "display.h"
 #include "formwindow.h"
-#include "program.h"
 #include "views.h"
 
 #include <algorithm>

@@ -21,6 +21,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+from xvfb import start as xvfb_start  # noqa: E402
+
 APP_ID = "io.numberwell.Numberwell"
 GPU_LIBS = ("libEGL_mesa", "_dri.so", "libgallium", "libLLVM", "libvulkan_")
 # A title bar: room for a 16-pixel icon, and not a second window.
@@ -92,12 +95,7 @@ def wayland(binary):
 
 def x11_size(binary, env):
     """The program's window size on a bare Xvfb, where it draws no title bar."""
-    r, w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-nolisten", "tcp"], pass_fds=(w,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(w)
-    with os.fdopen(r) as f:
-        display = ":" + f.readline().strip()
+    xvfb, display = xvfb_start("display_start")
     x11 = {k: v for k, v in env.items() if k not in ("WAYLAND_DISPLAY", "WAYLAND_DEBUG")}
     x11["DISPLAY"] = display
     app = subprocess.Popen([binary], env=x11, stdout=subprocess.DEVNULL,

@@ -2,8 +2,8 @@
 """Listens on the accessibility bus as a screen reader does while the real
 program runs under Xvfb: start-up must raise one notification, "Welcome!";
 typing 300 into the decimal field exactly one, "Denary must be 0-255",
-without moving the focus; the timer emptying the status line none. The status line itself is a
-field named Status inside a status bar.
+without moving the focus; the timer emptying the status line none. The
+status line itself is a field named Status inside a status bar.
 
     a11y_status.py BINARY    (sets up Xvfb, a session bus and the AT-SPI bus)
 """

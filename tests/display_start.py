@@ -9,9 +9,9 @@ with its title, app id and fixed size, and a buffer attached to its surface
 and committed: the first frame. The process must not have mapped the GPU
 stack (EGL driver, DRI, LLVM). Weston draws no title bars, so the window
 brings its own: the buffer is as wide as the same program's window on X11
-(its content alone) and taller by the bar. no-display: each row must exit with 2 and the
-one-line hint naming why, never abort (test_startup's Display tables hold
-every other case of the choice).
+(its content alone) and taller by the bar. no-display: each row must exit
+with 2 and the one-line hint naming why, never abort (test_startup's Display
+tables hold every other case of the choice).
 """
 import os
 import re

@@ -1,9 +1,9 @@
 // The floor for numberwell.exe's start-up: a bare Win32 window with the
 // converter window's controls, made directly with CreateWindowExW: the same
-// classes, styles, z-order, geometry, fonts, icon and status colour at 96 dpi,
-// and the same process settings (DPI awareness, version 6 of the common
-// controls, taken from the binding), with no forms runtime. It reports its first painted frame the
-// way the program's probe does.
+// classes, styles, z-order, geometry, fonts, icon and status colour at 96 dpi.
+// Only the process settings (DPI awareness, version 6 of the common controls)
+// and the icon's loading come from the binding; there is no forms runtime.
+// It reports its first painted frame the way the program's probe does.
 #include "display.h"
 #include "first_frame_win32.h"
 
@@ -66,10 +66,7 @@ int main()
     HWND top = CreateWindowExW(0, L"bare", L"Numberwell", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
-    const auto icon = [](int size) {
-        return reinterpret_cast<LPARAM>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
-                                                   IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    };
+    const auto icon = [](int size) { return reinterpret_cast<LPARAM>(rtwin::programIcon(size)); };
     SendMessageW(top, WM_SETICON, ICON_BIG, icon(GetSystemMetrics(SM_CXICON)));
     SendMessageW(top, WM_SETICON, ICON_SMALL, icon(GetSystemMetrics(SM_CXSMICON)));
 

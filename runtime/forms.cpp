@@ -425,19 +425,24 @@ void Application::dispatch(const std::function<void()>& event)
         return;
     }
     const Nesting depth(dispatchDepth_);
+    std::string error;
     try {
         event();
         return;
     } catch (const EndRequest&) {
     } catch (const std::exception& e) {
         // rt::Error's text is its kind: "type mismatch", "overflow", ...
-        const std::string message = std::string("Run-time error: ") + e.what();
-        std::fprintf(stderr, "%s: %s\n", product_.name.c_str(), message.c_str());
-        exitCode_ = 1;
-        host_.reportError(product_.name, message);
+        error = std::string("Run-time error: ") + e.what();
     }
-    // End, or an error no handler took: the program stops here.
+    // End, or an error no handler took: the program stops here. It has ended
+    // before the message shows, so no event that reaches it while the
+    // message is up (a timer's tick, say) runs a handler.
     ended_ = true;
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", product_.name.c_str(), error.c_str());
+        exitCode_ = 1;
+        host_.reportError(product_.name, error);
+    }
     host_.quit();
 }
 

@@ -11,7 +11,7 @@
 //   restarted or stopped (Timer::running() says which); formUnloaded (take its
 //   views down: this can come from inside one of the window's own events, so
 //   destroy them once that event is over); quit (leave the event loop);
-//   reportError (show an error no handler took; the program then ends).
+//   reportError (show an error no handler took: the program has ended).
 // - Every user action enters the model through exactly one entry, each one
 //   event through Application::dispatch: TextBox::typeKey, pressDelete, cut,
 //   copy, paste and select; CommandButton::click; Timer::tick;

@@ -10,23 +10,20 @@ int toPixels(int twips, int dpi)
     return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
 }
 
-PixelRect toPixels(const Rect& r, int dpi)
-{
-    return {toPixels(r.left, dpi), toPixels(r.top, dpi), toPixels(r.width, dpi),
-            toPixels(r.height, dpi)};
-}
-
 Layout::Layout(const Form& form, int dpi, TextMetrics metrics)
-    : dpi_(dpi), metrics_(std::move(metrics)), clientWidth_(toPixels(form.clientWidth(), dpi)),
+    : metrics_(std::move(metrics)), clientWidth_(toPixels(form.clientWidth(), dpi)),
       clientHeight_(toPixels(form.clientHeight(), dpi))
 {
-    for (const Control* c : form.controls())
-        rects_[c] = toPixels(c->geometry(), dpi);
+    for (const Control* c : form.controls()) {
+        const Rect& r = c->geometry();
+        rects_[c] = {toPixels(r.left, dpi), toPixels(r.top, dpi), toPixels(r.width, dpi),
+                     toPixels(r.height, dpi)};
+    }
 
     // How far each frame's caption row grows, and everything inside it with it.
     std::map<const Control*, int> growth;
     for (const Control* c : form.controls()) {
-        if (c->kind() != Control::Kind::Frame || !metrics_.captionHeight)
+        if (c->kind() != Control::Kind::Frame)
             continue;
         int contentTop = rects_[c].height;
         for (const Control* inner : form.controls())
@@ -74,10 +71,8 @@ PixelRect Layout::rect(const Control& control) const
     if (control.kind() != Control::Kind::Label)
         return r;
     const auto& label = static_cast<const Label&>(control);
-    if (metrics_.captionWidth)
-        r.width = std::max(r.width, metrics_.captionWidth(label));
-    if (metrics_.labelHeight)
-        r.height = std::max(r.height, metrics_.labelHeight(label));
+    r.width = std::max(r.width, metrics_.captionWidth(label));
+    r.height = std::max(r.height, metrics_.labelHeight(label));
     return r;
 }
 

@@ -20,27 +20,24 @@ struct PixelRect {
 
 // twips * dpi / 1440, rounded to the nearest pixel.
 int toPixels(int twips, int dpi);
-PixelRect toPixels(const Rect& r, int dpi);
 
 // What a binding measures in its own fonts, in pixels at the layout's DPI.
 struct TextMetrics {
-    std::function<int(const Frame&)> captionHeight;    // the caption row's height
-    std::function<int(const Label&)> captionWidth;     // the caption's width
-    std::function<int(const Label&)> labelHeight = {}; // a line of the label's font
+    std::function<int(const Frame&)> captionHeight; // the caption row's height
+    std::function<int(const Label&)> captionWidth;  // the caption's width
+    std::function<int(const Label&)> labelHeight;   // a line of the label's font
 };
 
 class Layout {
 public:
     Layout(const Form& form, int dpi, TextMetrics metrics);
 
-    int dpi() const { return dpi_; }
     int clientWidth() const { return clientWidth_; }
     int clientHeight() const { return clientHeight_; }
     PixelRect rect(const Control& control) const;     // in its container
     PixelRect inWindow(const Control& control) const; // in the window's client area
 
 private:
-    int dpi_;
     TextMetrics metrics_;
     int clientWidth_ = 0;
     int clientHeight_ = 0;

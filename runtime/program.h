@@ -13,9 +13,12 @@ namespace rt {
 
 int run(Host& host, const Product& product, const std::function<Form&(Application&)>& startup);
 
+// The usual start-up window: the default instance of F.
+template <class F> Form& defaultStartup(Application& app) { return app.defaultInstance<F>(); }
+
 template <class F> int run(Host& host, const Product& product)
 {
-    return run(host, product, [](Application& app) -> Form& { return app.defaultInstance<F>(); });
+    return run(host, product, defaultStartup<F>);
 }
 
 } // namespace rt

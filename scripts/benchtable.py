@@ -5,7 +5,10 @@ script that measures on its own (start-up, say) hands its group over as JSON.
     table = Table()
     table.add("title", [row("name", 1.5, "ms", "note", digits=1), ...])
     table.print()
+
+A script that measures on its own ends with emit(group(...), as_json).
 """
+import json
 import sys
 
 
@@ -37,3 +40,13 @@ class Table:
                 figure = f"{r['figure']:14.{r['digits']}f}"
                 print(f"{'  ' + r['name']:{w}}{figure}  {r['unit']:6}  {r['note']}".rstrip(), file=out)
         print(line, file=out)
+
+
+def emit(measured, as_json):
+    """One group: as JSON for scripts/bench's table, or as a table of its own."""
+    if as_json:
+        print(json.dumps(measured))
+        return
+    table = Table()
+    table.add(**measured)
+    table.print()

@@ -1,5 +1,5 @@
-"""One X server of the benchmarks' own: Xvfb on a free display, which it
-names itself (-displayfd), so runs never collide with a desktop or each other.
+"""An X server of a benchmark's or a test's own: Xvfb on a free display, which
+it names itself (-displayfd), so runs never collide with a desktop or each other.
 
     xvfb, display = start("startup-bench")   # display is ":N"
 """

@@ -2,8 +2,8 @@
 """Listens on the accessibility bus as a screen reader does while the real
 program runs under Xvfb: start-up must raise one notification, "Welcome!";
 typing 300 into the decimal field exactly one, "Denary must be 0-255",
-without moving the focus; the timer emptying the status line none. The status line itself is a
-field named Status inside a status bar.
+without moving the focus; the timer emptying the status line none. The
+status line itself is a field named Status inside a status bar.
 
     a11y_status.py BINARY    (sets up Xvfb, a session bus and the AT-SPI bus)
 """
@@ -12,19 +12,16 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+from xvfb import start as xvfb_start  # noqa: E402
+
 TIMEOUT = 15
 
 
 def outer(binary):
-    r, w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "800x600x24",
-                             "-nolisten", "tcp"], pass_fds=(w,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(w)
-    with os.fdopen(r) as f:
-        display = f.readline().strip()
+    xvfb, display = xvfb_start("a11y_status")
     env = {k: v for k, v in os.environ.items() if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
-    env.update(DISPLAY=":" + display, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+    env.update(DISPLAY=display, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
     try:
         return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", __file__, "--inner",
                                binary], env=env, timeout=120).returncode

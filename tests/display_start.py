@@ -9,9 +9,9 @@ with its title, app id and fixed size, and a buffer attached to its surface
 and committed: the first frame. The process must not have mapped the GPU
 stack (EGL driver, DRI, LLVM). Weston draws no title bars, so the window
 brings its own: the buffer is as wide as the same program's window on X11
-(its content alone) and taller by the bar. no-display: each row must exit with 2 and the
-one-line hint naming why, never abort (test_startup's Display tables hold
-every other case of the choice).
+(its content alone) and taller by the bar. no-display: each row must exit
+with 2 and the one-line hint naming why, never abort (test_startup's Display
+tables hold every other case of the choice).
 """
 import os
 import re
@@ -20,6 +20,9 @@ import subprocess
 import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+from xvfb import start as xvfb_start  # noqa: E402
 
 APP_ID = "io.numberwell.Numberwell"
 GPU_LIBS = ("libEGL_mesa", "_dri.so", "libgallium", "libLLVM", "libvulkan_")
@@ -92,12 +95,7 @@ def wayland(binary):
 
 def x11_size(binary, env):
     """The program's window size on a bare Xvfb, where it draws no title bar."""
-    r, w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-nolisten", "tcp"], pass_fds=(w,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(w)
-    with os.fdopen(r) as f:
-        display = ":" + f.readline().strip()
+    xvfb, display = xvfb_start("display_start")
     x11 = {k: v for k, v in env.items() if k not in ("WAYLAND_DISPLAY", "WAYLAND_DEBUG")}
     x11["DISPLAY"] = display
     app = subprocess.Popen([binary], env=x11, stdout=subprocess.DEVNULL,

@@ -98,20 +98,20 @@ void FieldEdit::selectWholeText() { model_.select(0, static_cast<rt::Long>(model
 void FieldEdit::copyToClipboard()
 {
     if (model_.selLength() > 0)
-        QApplication::clipboard()->setText(toUnicode(model_.copy()));
+        QApplication::clipboard()->setText(toUtf16(model_.copy()));
 }
 
 void FieldEdit::cutToClipboard()
 {
     const rt::Text removed = model_.cut();
     if (!removed.empty())
-        QApplication::clipboard()->setText(toUnicode(removed));
+        QApplication::clipboard()->setText(toUtf16(removed));
 }
 
 void FieldEdit::pasteFrom(bool selectionClipboard)
 {
     const auto mode = selectionClipboard ? QClipboard::Selection : QClipboard::Clipboard;
-    model_.paste(fromUnicode(QApplication::clipboard()->text(mode)));
+    model_.paste(fromUtf16(QApplication::clipboard()->text(mode)));
 }
 
 void FieldEdit::keyPressEvent(QKeyEvent* event)

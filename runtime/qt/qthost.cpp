@@ -4,7 +4,6 @@
 #include "display.h"
 #include "fieldedit.h"
 #include "layout.h"
-#include "program.h"
 #include "statusline.h"
 #include "titlebar.h"
 
@@ -29,9 +28,9 @@ namespace rtqt {
 
 QString toDisplay(const rt::Text& text) { return QString::fromStdU16String(rt::toDisplay(text)); }
 
-QString toUnicode(const rt::Text& text) { return QString::fromStdU16String(rt::toUtf16(text)); }
+QString toUtf16(const rt::Text& text) { return QString::fromStdU16String(rt::toUtf16(text)); }
 
-rt::Text fromUnicode(const QString& text) { return rt::fromUtf16(text.toStdU16String()); }
+rt::Text fromUtf16(const QString& text) { return rt::fromUtf16(text.toStdU16String()); }
 
 namespace {
 
@@ -77,7 +76,7 @@ public:
     }
     void modelChanged() override
     {
-        setText(toUnicode(model_.caption()));
+        setText(toUtf16(model_.caption()));
         setGeometry(qrect(layout_.rect(model_)));
     }
 
@@ -203,7 +202,7 @@ void QtHost::formLoaded(rt::Form& form)
     top->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                         Qt::WindowCloseButtonHint);
-    top->setWindowTitle(toUnicode(form.caption()));
+    top->setWindowTitle(toUtf16(form.caption()));
     if (const QPixmap icon = pixmapFor(form.icon()); !icon.isNull())
         top->setWindowIcon(QIcon(icon));
 
@@ -211,12 +210,11 @@ void QtHost::formLoaded(rt::Form& form)
         form, kLogicalDpi,
         rt::TextMetrics{
             [top](const rt::Frame& f) {
-                return CaptionProbe(toUnicode(f.caption()), top).captionBottom();
+                return CaptionProbe(toUtf16(f.caption()), top).captionBottom();
             },
             [](const rt::Label& l) {
                 // A little room for the glyphs' overhang at either end.
-                return QFontMetrics(fontFor(l.font())).horizontalAdvance(toUnicode(l.caption())) +
-                       2;
+                return QFontMetrics(fontFor(l.font())).horizontalAdvance(toUtf16(l.caption())) + 2;
             },
             [](const rt::Label& l) { return QFontMetrics(fontFor(l.font())).height(); }});
     const rt::Layout& layout = *window->layout;
@@ -253,7 +251,7 @@ void QtHost::formLoaded(rt::Form& form)
             break;
         case rt::Control::Kind::CommandButton: {
             auto& model = static_cast<rt::CommandButton&>(*c);
-            auto* button = new QPushButton(toUnicode(model.caption()), parent);
+            auto* button = new QPushButton(toUtf16(model.caption()), parent);
             // Enter on a focused button clicks it, as Space does.
             button->setAutoDefault(true);
             QObject::connect(button, &QPushButton::clicked, button, [&model] { model.click(); });
@@ -261,7 +259,7 @@ void QtHost::formLoaded(rt::Form& form)
             break;
         }
         case rt::Control::Kind::Frame:
-            w = new QGroupBox(toUnicode(static_cast<rt::Frame&>(*c).caption()), parent);
+            w = new QGroupBox(toUtf16(static_cast<rt::Frame&>(*c).caption()), parent);
             break;
         case rt::Control::Kind::Image: {
             auto* picture = new QLabel(parent);

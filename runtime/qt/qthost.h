@@ -5,6 +5,7 @@
 #pragma once
 
 #include "forms.h"
+#include "program.h"
 
 #include <QString>
 
@@ -19,8 +20,8 @@ namespace rtqt {
 
 // Field text to a QString and back, through the runtime's UTF-16 rules.
 QString toDisplay(const rt::Text& text);
-QString toUnicode(const rt::Text& text);
-rt::Text fromUnicode(const QString& text);
+QString toUtf16(const rt::Text& text);
+rt::Text fromUtf16(const QString& text);
 
 class QtHost : public rt::Host {
 public:
@@ -68,10 +69,7 @@ template <class F>
 int run(int argc, char** argv, const rt::Product& product,
         std::function<void(QWidget*)> firstFrame = {})
 {
-    return run(
-        argc, argv, product,
-        [](rt::Application& app) -> rt::Form& { return app.defaultInstance<F>(); },
-        std::move(firstFrame));
+    return run(argc, argv, product, rt::defaultStartup<F>, std::move(firstFrame));
 }
 
 } // namespace rtqt

@@ -51,7 +51,7 @@ rt::TextMetrics metricsIn(FontSet& fonts)
 {
     return {[&fonts](const rt::Frame&) { return fonts.lineHeight({}); },
             [&fonts](const rt::Label& label) {
-                return fonts.textWidth(label.font(), toUnicode(label.caption()));
+                return fonts.textWidth(label.font(), toUtf16(label.caption()));
             },
             [&fonts](const rt::Label& label) { return fonts.lineHeight(label.font()); }};
 }
@@ -62,7 +62,7 @@ FormWindow::FormWindow(rt::Form& form, std::function<void(FormWindow&)> destroye
     : form_(form), destroyed_(std::move(destroyed))
 {
     registerClass(&FormWindow::proc);
-    if (!CreateWindowExW(kExStyle, kClass, toUnicode(form.caption()).c_str(), kStyle, CW_USEDEFAULT,
+    if (!CreateWindowExW(kExStyle, kClass, toUtf16(form.caption()).c_str(), kStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this))
         throw std::runtime_error("cannot create the window " + form.name());
 
@@ -135,18 +135,11 @@ void FormWindow::timerChanged(rt::Timer& timer)
         KillTimer(hwnd_, id);
 }
 
-void FormWindow::stopTimers()
-{
-    for (std::size_t i = 0; i < timers_.size(); ++i)
-        KillTimer(hwnd_, i + 1);
-}
-
 void FormWindow::close()
 {
     if (closed_)
         return;
     closed_ = true;
-    stopTimers();
     for (const auto& view : views_)
         view->detach();
     ShowWindow(hwnd_, SW_HIDE);

@@ -33,7 +33,6 @@ public:
     void show();
     void focus(const rt::Control& control);
     void timerChanged(rt::Timer& timer);
-    void stopTimers();
     // The model has unloaded the form: cut the views from it, hide the window
     // and destroy it at the next turn of the event loop, since this can come
     // from inside one of the window's own messages.

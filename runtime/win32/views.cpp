@@ -14,13 +14,13 @@ std::wstring toDisplay(const rt::Text& text)
     return {units.begin(), units.end()};
 }
 
-std::wstring toUnicode(const rt::Text& text)
+std::wstring toUtf16(const rt::Text& text)
 {
     const std::u16string units = rt::toUtf16(text);
     return {units.begin(), units.end()};
 }
 
-rt::Text fromUnicode(std::wstring_view text)
+rt::Text fromUtf16(std::wstring_view text)
 {
     return rt::fromUtf16(std::u16string(text.begin(), text.end()));
 }
@@ -374,22 +374,22 @@ private:
     void copy()
     {
         if (box_.selLength() > 0)
-            putOnClipboard(hwnd(), toUnicode(box_.copy()));
+            putOnClipboard(hwnd(), toUtf16(box_.copy()));
     }
 
     void cut()
     {
         const rt::Text removed = box_.cut();
         if (!removed.empty())
-            putOnClipboard(hwnd(), toUnicode(removed));
+            putOnClipboard(hwnd(), toUtf16(removed));
     }
 
-    void paste() { box_.paste(fromUnicode(clipboardText(hwnd()))); }
+    void paste() { box_.paste(fromUtf16(clipboardText(hwnd()))); }
 
     void replaceSelection(const wchar_t* text)
     {
         if (text && *text)
-            box_.paste(fromUnicode(text));
+            box_.paste(fromUtf16(text));
         else if (box_.selLength() > 0)
             box_.pressDelete();
     }
@@ -415,7 +415,7 @@ public:
     ButtonView(rt::CommandButton& button, HWND parent, int id) : View(button), button_(button)
     {
         create({parent, L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                toUnicode(button.caption()), id});
+                toUtf16(button.caption()), id});
     }
 
     void command(WORD code) override
@@ -449,7 +449,7 @@ public:
     LabelView(rt::Label& label, HWND parent, int id) : View(label), label_(label)
     {
         create({parent, L"STATIC", kChild | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
-                toUnicode(label.caption()), id});
+                toUtf16(label.caption()), id});
     }
 
     void place(const Placement& placement) override
@@ -461,7 +461,7 @@ public:
 
     void modelChanged() override
     {
-        SetWindowTextW(hwnd(), toUnicode(label_.caption()).c_str());
+        SetWindowTextW(hwnd(), toUtf16(label_.caption()).c_str());
         if (layout_)
             moveTo(hwnd(), layout_->inWindow(label_));
     }
@@ -478,7 +478,7 @@ class FrameView : public View {
 public:
     FrameView(rt::Frame& frame, HWND parent, int id) : View(frame)
     {
-        create({parent, L"BUTTON", kChild | BS_GROUPBOX, 0, toUnicode(frame.caption()), id});
+        create({parent, L"BUTTON", kChild | BS_GROUPBOX, 0, toUtf16(frame.caption()), id});
     }
 };
 

@@ -19,8 +19,8 @@ namespace rtwin {
 
 // Field text to UTF-16 and back, through the runtime's rules.
 std::wstring toDisplay(const rt::Text& text);
-std::wstring toUnicode(const rt::Text& text);
-rt::Text fromUnicode(std::wstring_view text);
+std::wstring toUtf16(const rt::Text& text);
+rt::Text fromUtf16(std::wstring_view text);
 // Names and messages, which are UTF-8 rather than field text.
 std::wstring fromUtf8(std::string_view text);
 

@@ -2,7 +2,6 @@
 
 #include "display.h"
 #include "formwindow.h"
-#include "program.h"
 #include "views.h"
 
 #include <algorithm>
@@ -81,10 +80,8 @@ void Win32Host::quit()
 
 void Win32Host::reportError(const std::string& title, const std::string& message)
 {
-    // The box runs its own message loop: no timer may run a handler meanwhile,
-    // and the task-modal box keeps the user's input from the windows.
-    for (const auto& [form, window] : windows_)
-        window->stopTimers();
+    // The task-modal box keeps the user's input from the windows; what else
+    // reaches the model meanwhile finds the program ended.
     if (errorBoxes_)
         MessageBoxW(nullptr, fromUtf8(message).c_str(), fromUtf8(title).c_str(),
                     MB_OK | MB_ICONERROR | MB_TASKMODAL);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "forms.h"
+#include "program.h"
 
 #include <windows.h>
 
@@ -70,9 +71,7 @@ int run(const rt::Product& product, const std::function<rt::Form&(rt::Applicatio
 
 template <class F> int run(const rt::Product& product, std::function<void(HWND)> firstFrame = {})
 {
-    return run(
-        product, [](rt::Application& app) -> rt::Form& { return app.defaultInstance<F>(); },
-        std::move(firstFrame));
+    return run(product, rt::defaultStartup<F>, std::move(firstFrame));
 }
 
 } // namespace rtwin

@@ -92,10 +92,13 @@ TEST_F(Widgets, TabStartsInTheDecimalFieldAndFollowsTheTabIndex)
     EXPECT_EQ(tabOrder(host.window(f)).join(' '), "txtDen txtHex txtASCII txtBin cmdAbout txtDen");
 }
 
-TEST_F(Widgets, FocusMovedByCodeReachesTheWidget)
+TEST_F(Widgets, FocusMovedByCodeReachesTheWidgetAndByTheUserTheModel)
 {
     f.setFocus(f.txtBin);
     EXPECT_EQ(host.window(f)->focusWidget(), host.widget(f.txtBin));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.window(f)));
+    QTest::keyClick(host.widget(f.txtBin), Qt::Key_Tab);
+    EXPECT_EQ(f.focused(), &f.cmdAbout);
 }
 
 struct About : Widgets {

@@ -201,10 +201,4 @@ void FieldEdit::mouseReleaseEvent(QMouseEvent* event)
     QLineEdit::mouseReleaseEvent(event);
 }
 
-void FieldEdit::focusInEvent(QFocusEvent* event)
-{
-    QLineEdit::focusInEvent(event);
-    model_.form().userFocus(model_);
-}
-
 } // namespace rtqt

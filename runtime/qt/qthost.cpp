@@ -172,13 +172,21 @@ void detachViews(const rt::Form& form)
 struct QtHost::Window {
     QWidget* top = nullptr;
     std::unique_ptr<rt::Layout> layout;
-    std::map<const rt::Control*, QWidget*> widgets;
+    std::map<rt::Control*, QWidget*, std::less<>> widgets;
 };
 
 QtHost::QtHost()
 {
     QApplication::setQuitOnLastWindowClosed(false);
     QAccessible::installFactory(formWindowAccessible);
+    // Whatever moved the focus (a click, Tab, the toolkit itself), the model hears of it.
+    focusWatch_ =
+        QObject::connect(qApp, &QApplication::focusChanged, [this](QWidget*, QWidget* now) {
+            for (const auto& [form, window] : windows_)
+                for (const auto& [control, widget] : window->widgets)
+                    if (widget == now)
+                        form->userFocus(*control);
+        });
 }
 
 QtHost::~QtHost()
@@ -190,6 +198,7 @@ QtHost::~QtHost()
     for (auto& [timer, qtimer] : timers_)
         delete qtimer;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QObject::disconnect(focusWatch_);
     QAccessible::removeFactory(formWindowAccessible);
 }
 

@@ -7,6 +7,7 @@
 #include "forms.h"
 #include "program.h"
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -52,11 +53,12 @@ public:
 
 private:
     struct Window;
-    std::map<const rt::Form*, std::unique_ptr<Window>> windows_;
+    std::map<rt::Form*, std::unique_ptr<Window>, std::less<>> windows_;
     std::map<rt::Timer*, QTimer*> timers_;
     std::function<void(QWidget*)> firstFrame_;
     bool errorBoxes_ = true;
     bool titleBars_ = false;
+    QMetaObject::Connection focusWatch_;
 };
 
 // Runs the program with the start-up window `startup` makes; returns the exit

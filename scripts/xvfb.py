@@ -2,16 +2,18 @@
 it names itself (-displayfd), so runs never collide with a desktop or each other.
 
     xvfb, display = start("startup-bench")   # display is ":N"
+    xvfb, display = start("test", "-auth", path)   # only for clients with its cookie
 """
 import os
 import subprocess
 import sys
 
 
-def start(caller):
+def start(caller, *options):
     r, w = os.pipe()
     xvfb = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+        ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+         *options],
         pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(w)
     with os.fdopen(r) as f:

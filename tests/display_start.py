@@ -10,8 +10,9 @@ and committed: the first frame. The process must not have mapped the GPU
 stack (EGL driver, DRI, LLVM). Weston draws no title bars, so the window
 brings its own: the buffer is as wide as the same program's window on X11
 (its content alone) and taller by the bar. no-display: each row must exit
-with 2 and the one-line hint naming why, never abort (test_startup's Display
-tables hold every other case of the choice).
+with 2 and the one-line hint naming why, never abort, an X server that
+answers but refuses us included (test_startup's Display tables hold every
+other case of the choice).
 """
 import os
 import re
@@ -179,6 +180,12 @@ def no_display(binary):
         os.chmod(rt, 0o700)
         dead_unix_socket(os.path.join(rt, "wayland-dead"))
         x = unused_x_display()
+        # A server that answers but lets in only clients with its cookie.
+        cookie = os.path.join(rt, "cookie")
+        open(cookie, "w").close()
+        subprocess.run(["xauth", "-q", "-f", cookie, "add", ":0", ".", os.urandom(16).hex()],
+                       check=True)
+        locked, locked_display = xvfb_start("display_start", "-auth", cookie)
         # name, environment, what the hint must say
         rows = [
             ("nothing set", {}, r"neither DISPLAY nor WAYLAND_DISPLAY is set"),
@@ -187,24 +194,31 @@ def no_display(binary):
             ("X display without a server", {"DISPLAY": x}, rf"X display {x} does not answer"),
             ("both dead", {"DISPLAY": x, "WAYLAND_DISPLAY": "wayland-dead"},
              rf"wayland-dead does not answer; X display {x} does not answer"),
+            ("X server that refuses us", {"DISPLAY": locked_display,
+                                          "XAUTHORITY": os.path.join(rt, "none")},
+             rf"X display {locked_display} refuses the connection: Authorization required"),
         ]
         base = {k: v for k, v in os.environ.items()
                 if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE",
                              "WAYLAND_SOCKET")}
         base["XDG_RUNTIME_DIR"] = rt
-        for name, extra, reason in rows:
-            p = subprocess.run([binary], env=dict(base, **extra), capture_output=True, text=True,
-                               timeout=20)
-            lines = p.stderr.strip().splitlines()
-            failures = []
-            if p.returncode != 2:
-                failures.append(f"exit code {p.returncode}, want 2")
-            if len(lines) != 1 or not re.search(
-                    rf"^numberwell: no display found \(.*{reason}.*\); run it on a desktop, "
-                    r"or without one as: xvfb-run numberwell$", lines[0]):
-                failures.append(f"stderr {p.stderr!r}")
-            report(name, failures)
-            failures_all += bool(failures)
+        try:
+            for name, extra, reason in rows:
+                p = subprocess.run([binary], env=dict(base, **extra), capture_output=True,
+                                   text=True, timeout=20)
+                lines = p.stderr.strip().splitlines()
+                failures = []
+                if p.returncode != 2:
+                    failures.append(f"exit code {p.returncode}, want 2")
+                if len(lines) != 1 or not re.search(
+                        rf"^numberwell: no display found \(.*{reason}.*\); run it on a desktop, "
+                        r"or without one as: xvfb-run numberwell$", lines[0]):
+                    failures.append(f"stderr {p.stderr!r}")
+                report(name, failures)
+                failures_all += bool(failures)
+        finally:
+            locked.terminate()
+            locked.wait()
     print(f"{len(rows) - failures_all} passed, {failures_all} failed")
     return 1 if failures_all else 0
 

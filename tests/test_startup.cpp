@@ -52,12 +52,13 @@ namespace {
 
 // A desktop as the probe sees it: the environment ("NAME=value ..."), the
 // sockets that answer (paths, "@abstract" names or "host:port"), whether the
-// toolkit's Wayland plugin is installed, and the compositor sockets that
-// offer server-side decorations.
+// toolkit's Wayland plugin is installed, the compositor sockets that offer
+// server-side decorations, and the X displays that refuse us.
 struct Desk {
     std::string env, listening;
     bool plugin = true;
     std::string decorating = "";
+    std::string refusing = "";
 };
 
 std::vector<std::string> words(const std::string& text)
@@ -83,6 +84,11 @@ rtqt::DisplayChoice choose(const Desk& d)
     probe.unixSocket = [&](const std::string& path) { return has(d.listening, path); };
     probe.tcp = [&](const std::string& host, int port) {
         return has(d.listening, host + ":" + std::to_string(port));
+    };
+    probe.x11Refusal = [&](const std::string& display) -> std::optional<std::string> {
+        if (has(d.refusing, display))
+            return "Authorization required";
+        return std::nullopt;
     };
     probe.waylandPlugin = [&] { return d.plugin; };
     probe.serverDecorations = [&](const std::string& path) { return has(d.decorating, path); };
@@ -129,6 +135,7 @@ TEST(Display, NothingAnsweringSaysWhyForEachDisplay)
         {"Wayland without a runtime directory", {"WAYLAND_DISPLAY=wayland-0", ""}, "Wayland display wayland-0 needs XDG_RUNTIME_DIR"},
         {"both dead", {kWayland + " DISPLAY=:3", ""}, "Wayland display wayland-0 does not answer; X display :3 does not answer"},
         {"X11 name without a number", {"DISPLAY=host:", ""}, "X display host: is not a display name"},
+        {"X11 that refuses us", {"DISPLAY=:4", "/tmp/.X11-unix/X4", true, "", ":4"}, "X display :4 refuses the connection: Authorization required"},
         {"the user's platform, unreachable", {"QT_QPA_PLATFORM=wayland DISPLAY=:0", "/tmp/.X11-unix/X0"}, "WAYLAND_DISPLAY is not set"},
     };
     // clang-format on

@@ -2,6 +2,7 @@
 
 #include <QLibraryInfo>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 #include <wayland-client.h>
+#include <xcb/xcb.h>
 
 namespace rtqt {
 namespace {
@@ -94,6 +96,8 @@ std::optional<std::string> x11Problem(const std::string& display, const DisplayP
     }
     if (!answers)
         return "X display " + display + " does not answer";
+    if (const auto why = probe.x11Refusal(display))
+        return "X display " + display + " refuses the connection: " + *why;
     return std::nullopt;
 }
 
@@ -230,6 +234,37 @@ DisplayProbe systemProbe()
                           a->ai_addr, a->ai_addrlen, 2000);
         ::freeaddrinfo(found);
         return ok;
+    };
+    // A whole connection, authorisation included: a server that answers on its
+    // socket can still refuse this user. The sockets are tried first because
+    // this has no timeout of its own. The library writes the server's reason
+    // to stderr; it is taken from there into the one-line hint instead.
+    probe.x11Refusal = [](const std::string& display) -> std::optional<std::string> {
+        int pipeFds[2];
+        const int savedStderr = ::dup(STDERR_FILENO);
+        const bool captured = savedStderr >= 0 && ::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) == 0;
+        if (captured)
+            ::dup2(pipeFds[1], STDERR_FILENO);
+        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+        const int error = xcb_connection_has_error(c);
+        xcb_disconnect(c);
+        std::string reason;
+        if (captured) {
+            ::dup2(savedStderr, STDERR_FILENO);
+            ::close(pipeFds[1]);
+            char buf[256];
+            for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
+                reason.append(buf, static_cast<std::size_t>(n));
+            ::close(pipeFds[0]);
+        }
+        if (savedStderr >= 0)
+            ::close(savedStderr);
+        if (error == 0)
+            return std::nullopt;
+        while (!reason.empty() && std::isspace(static_cast<unsigned char>(reason.back())))
+            reason.pop_back();
+        reason = reason.substr(0, reason.find('\n'));
+        return reason.empty() ? "the connection failed" : reason;
     };
     // Where the toolkit looks for platform plugins, in its own order.
     probe.waylandPlugin = [] {

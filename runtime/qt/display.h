@@ -1,7 +1,7 @@
 // Which windowing system the program starts on, chosen before the toolkit
-// starts: the toolkit aborts when the one it tries cannot be reached, so the
-// program first connects to the sockets itself and either picks one that
-// answers or says in one line why there is none. On Wayland it also asks the
+// starts: the toolkit aborts when the one it tries cannot be reached or
+// refuses it, so the program first connects itself and either picks one that
+// lets it in or says in one line why there is none. On Wayland it also asks the
 // compositor whether it draws title bars, so that the windows can draw their
 // own where nothing else will.
 #pragma once
@@ -18,6 +18,9 @@ using Environment = std::function<std::optional<std::string>(const char* name)>;
 struct DisplayProbe {
     std::function<bool(const std::string& path)> unixSocket; // "@name": abstract
     std::function<bool(const std::string& host, int port)> tcp;
+    // Why the X server at this DISPLAY does not let this user in (its
+    // authorisation, say), or nothing when it does.
+    std::function<std::optional<std::string>(const std::string& display)> x11Refusal;
     std::function<bool()> waylandPlugin; // the toolkit can load its Wayland platform
     // The compositor at this socket path offers server-side decorations.
     std::function<bool(const std::string& path)> serverDecorations;

@@ -44,13 +44,7 @@ struct RecordingHost : rt::HeadlessHost {
         calls.push_back("unloaded " + f.name());
         HeadlessHost::formUnloaded(f);
     }
-    void focusMoved(rt::Control& c) override { calls.push_back("focus " + c.name()); }
     void exec() override { calls.push_back("exec"); }
-};
-
-struct RecordingView : rt::ControlView {
-    int changes = 0;
-    void modelChanged() override { ++changes; }
 };
 
 constexpr rt::Integer kSet = -1, kPaste = -2, kCut = -3, kDelete = -4;
@@ -66,7 +60,6 @@ struct Runtime : ::testing::Test {
         p.show();
         p.a.onChange = [this] { log.push_back("change"); };
         p.a.onKeyPress = [this](rt::Integer& k) { log.push_back("key " + std::to_string(k)); };
-        host.calls.clear();
     }
 
     // One edit of field a: a key code, or one of the k* edits with "XYZ" as
@@ -133,36 +126,6 @@ TEST_F(Runtime, OnlyCodeEditsADisabledField)
     }
     edit(kSet);
     EXPECT_EQ(p.a.text(), "XYZ");
-}
-
-TEST_F(Runtime, FocusFollowsTabIndexSkipsADisabledFieldAndOnlyCodeTellsTheHost)
-{
-    p.userFocus(p.ok); // the toolkit has moved it already
-    std::string names;
-    for (const bool forward : {true, false, true}) {
-        p.focusNext(forward);
-        names += p.focused()->name() + " ";
-    }
-    EXPECT_EQ(names, "b ok b "); // by tab index, wrapping both ways
-    EXPECT_EQ(host.calls, (Log{"focus b", "focus ok", "focus b"}));
-    p.a.setEnabled(false);
-    p.focusNext(true);
-    EXPECT_EQ(p.focused(), &p.ok);
-    p.setFocus(p.a);
-    EXPECT_EQ(p.focused(), &p.ok);
-}
-
-TEST_F(Runtime, SettingsAViewShowsAreToldToIt)
-{
-    RecordingView view;
-    p.a.setView(&view);
-    p.a.setMaxLength(3);
-    p.a.setBackColor({1, 2, 3});
-    p.a.setAccessibleName("name");
-    p.a.setAccessibleRole(rt::TextBox::Role::Status);
-    p.a.setEnabled(false);
-    EXPECT_EQ(view.changes, 5);
-    p.a.setView(nullptr);
 }
 
 // Were the nested Change raised late, "after" would be logged before End.

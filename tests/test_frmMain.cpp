@@ -189,22 +189,6 @@ TEST_F(Window, EveryValueThroughEveryFieldAgrees)
     EXPECT_EQ(f.txtInfo.text(), "Welcome!");
 }
 
-TEST_F(Window, ClearFieldsNeedsTwoCallsWhileDenaryHoldsAValue)
-{
-    int changes = 0;
-    f.ClearFields(); // on empty fields: nothing raised
-    EXPECT_EQ(f.txtInfo.text(), "Welcome!");
-    rt::typeKeys(f.txtDen, "65");
-    f.txtHex.onChange = [&changes] { ++changes; };
-    f.ClearFields();
-    EXPECT_EQ(texts(), k65Deleted);
-    EXPECT_EQ(f.txtASCII.selLength(), 1);
-    EXPECT_EQ(changes, 2); // emptied, then refilled
-    f.ClearFields();
-    EXPECT_EQ(texts(), kEmpty);
-    EXPECT_FALSE(f.SuppressHexError);
-}
-
 TEST_F(Window, AboutClosesWhenTheConverterIsActivatedAndReopensAnew)
 {
     run("d=65");

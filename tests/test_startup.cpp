@@ -13,11 +13,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
 #include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <wayland-server.h>
 
 TEST(Startup, FirstFrameShowsTheConverterWindow)
 {
@@ -146,7 +155,73 @@ TEST(Display, NothingAnsweringSaysWhyForEachDisplay)
     }
 }
 
-// The real probe's registry round trip runs against Weston in startup.wayland.
+// ---- The real probe, against a compositor that only announces its globals
+
+namespace {
+
+class Compositor {
+public:
+    explicit Compositor(const std::vector<const char*>& globals) : display_(wl_display_create())
+    {
+        interfaces_.reserve(globals.size());
+        for (const char* name : globals) {
+            interfaces_.push_back({name, 1, 0, nullptr, 0, nullptr});
+            wl_global_create(display_, &interfaces_.back(), 1, nullptr,
+                             [](wl_client*, void*, uint32_t, uint32_t) {});
+        }
+        sockaddr_un addr{AF_UNIX, {}};
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s/wayland", dir_.c_str());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(fd, 4) != 0 || wl_display_add_socket_fd(display_, fd) != 0)
+            ADD_FAILURE() << "no compositor socket in " << dir_;
+        path_ = addr.sun_path;
+        loop_ = std::thread([this] {
+            while (!stop_) {
+                wl_event_loop_dispatch(wl_display_get_event_loop(display_), 20);
+                wl_display_flush_clients(display_);
+            }
+        });
+    }
+    ~Compositor()
+    {
+        stop_ = true;
+        loop_.join();
+        wl_display_destroy_clients(display_);
+        wl_display_destroy(display_);
+        std::filesystem::remove_all(dir_);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    wl_display* display_;
+    std::vector<wl_interface> interfaces_;
+    std::string dir_ = [] {
+        char dir[] = "/tmp/nw-compositor-XXXXXX";
+        return std::string(mkdtemp(dir));
+    }();
+    std::string path_;
+    std::atomic<bool> stop_ = false;
+    std::thread loop_;
+};
+
+} // namespace
+
+TEST(Display, ProbeFindsTheDecorationManagerAmongTheCompositorsGlobals)
+{
+    // case, globals announced -> decorations offered
+    const std::tuple<const char*, std::vector<const char*>, bool> rows[] = {
+        {"a desktop without it", {"wl_compositor", "wl_shm", "xdg_wm_base"}, false},
+        {"among others", {"wl_compositor", "zxdg_decoration_manager_v1", "xdg_wm_base"}, true},
+        {"a later version's name", {"zxdg_decoration_manager_v2"}, false},
+    };
+    const auto probe = rtqt::systemProbe();
+    for (const auto& [name, globals, offered] : rows) {
+        Compositor compositor(globals);
+        EXPECT_EQ(probe.serverDecorations(compositor.path()), offered) << name;
+    }
+}
+
 TEST(Display, ProbeWithoutACompositorSaysNoDecorations)
 {
     EXPECT_FALSE(rtqt::systemProbe().serverDecorations("/nonexistent/wayland-0"));

@@ -259,6 +259,7 @@ TEST_F(Widgets, AFixedWindowNamedByItsTitleWithItsControlsAtTheirPixelsAndNames)
 {
     QWidget* top = host.window(f);
     ASSERT_NE(top, nullptr);
+    EXPECT_EQ(accessible(top)->role(), QAccessible::Window);
     EXPECT_EQ(accessible(top)->text(QAccessible::Name), "Numberwell");
     EXPECT_EQ(top->size(), QSize(422, 143));
     EXPECT_EQ(top->minimumSize(), top->maximumSize());

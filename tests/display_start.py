@@ -196,7 +196,7 @@ def no_display(binary):
              rf"wayland-dead does not answer; X display {x} does not answer"),
             ("X server that refuses us", {"DISPLAY": locked_display,
                                           "XAUTHORITY": os.path.join(rt, "none")},
-             rf"X display {locked_display} refuses the connection: Authorization required"),
+             rf"X display {locked_display} refuses the connection"),
         ]
         base = {k: v for k, v in os.environ.items()
                 if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE",

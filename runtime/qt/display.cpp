@@ -97,7 +97,8 @@ std::optional<std::string> x11Problem(const std::string& display, const DisplayP
     if (!answers)
         return "X display " + display + " does not answer";
     if (const auto why = probe.x11Refusal(display))
-        return "X display " + display + " refuses the connection: " + *why;
+        return "X display " + display + " refuses the connection" +
+               (why->empty() ? "" : ": " + *why);
     return std::nullopt;
 }
 
@@ -264,7 +265,7 @@ DisplayProbe systemProbe()
         while (!reason.empty() && std::isspace(static_cast<unsigned char>(reason.back())))
             reason.pop_back();
         reason = reason.substr(0, reason.find('\n'));
-        return reason.empty() ? "the connection failed" : reason;
+        return reason;
     };
     // Where the toolkit looks for platform plugins, in its own order.
     probe.waylandPlugin = [] {

@@ -19,7 +19,7 @@ struct DisplayProbe {
     std::function<bool(const std::string& path)> unixSocket; // "@name": abstract
     std::function<bool(const std::string& host, int port)> tcp;
     // Why the X server at this DISPLAY does not let this user in (its
-    // authorisation, say), or nothing when it does.
+    // authorisation, say; empty when it gave no reason), or nothing when it does.
     std::function<std::optional<std::string>(const std::string& display)> x11Refusal;
     std::function<bool()> waylandPlugin; // the toolkit can load its Wayland platform
     // The compositor at this socket path offers server-side decorations.

@@ -124,10 +124,11 @@ DisplayChoice onWayland(DisplayChoice choice, const Environment& env, const Disp
     return choice;
 }
 
-bool connects(int fd, const sockaddr* addr, socklen_t length, int timeoutMs)
+// The socket connected within the time, or -1.
+int connectWithin(int fd, const sockaddr* addr, socklen_t length, int timeoutMs)
 {
     if (fd < 0)
-        return false;
+        return -1;
     int rc = ::connect(fd, addr, length);
     if (rc != 0 && errno == EINPROGRESS) {
         pollfd p{fd, POLLOUT, 0};
@@ -138,9 +139,37 @@ bool connects(int fd, const sockaddr* addr, socklen_t length, int timeoutMs)
                  ? 0
                  : -1;
     }
-    ::close(fd);
-    return rc == 0;
+    if (rc != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
+
+// What the probes opened. An X server that has no other client resets when
+// the last one leaves and drops whoever connects meanwhile: a fresh Xvfb
+// would drop the toolkit's connection, or the next probe's, after a probe
+// closed its own. So they stay open until the toolkit has its connection.
+struct Held {
+    std::vector<int> sockets;
+    std::vector<xcb_connection_t*> x11;
+    Held() = default;
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held()
+    {
+        for (xcb_connection_t* c : x11)
+            xcb_disconnect(c);
+        for (int fd : sockets)
+            ::close(fd);
+    }
+    bool keep(int fd)
+    {
+        if (fd >= 0)
+            sockets.push_back(fd);
+        return fd >= 0;
+    }
+};
 
 // A connected Unix stream socket, or -1; "@name" is abstract.
 int unixConnect(const std::string& path)
@@ -217,13 +246,10 @@ Environment systemEnvironment()
 DisplayProbe systemProbe()
 {
     DisplayProbe probe;
-    probe.unixSocket = [](const std::string& path) {
-        const int fd = unixConnect(path);
-        if (fd >= 0)
-            ::close(fd);
-        return fd >= 0;
-    };
-    probe.tcp = [](const std::string& host, int port) {
+    const auto held = std::make_shared<Held>();
+    probe.held = held;
+    probe.unixSocket = [held](const std::string& path) { return held->keep(unixConnect(path)); };
+    probe.tcp = [held](const std::string& host, int port) {
         addrinfo hints{};
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
@@ -231,8 +257,9 @@ DisplayProbe systemProbe()
             return false;
         bool ok = false;
         for (addrinfo* a = found; a && !ok; a = a->ai_next)
-            ok = connects(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, 0),
-                          a->ai_addr, a->ai_addrlen, 2000);
+            ok = held->keep(connectWithin(
+                ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, 0),
+                a->ai_addr, a->ai_addrlen, 2000));
         ::freeaddrinfo(found);
         return ok;
     };
@@ -240,7 +267,7 @@ DisplayProbe systemProbe()
     // socket can still refuse this user. The sockets are tried first because
     // this has no timeout of its own. The library writes the server's reason
     // to stderr; it is taken from there into the one-line hint instead.
-    probe.x11Refusal = [](const std::string& display) -> std::optional<std::string> {
+    probe.x11Refusal = [held](const std::string& display) -> std::optional<std::string> {
         int pipeFds[2];
         const int savedStderr = ::dup(STDERR_FILENO);
         const bool captured = savedStderr >= 0 && ::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) == 0;
@@ -248,7 +275,7 @@ DisplayProbe systemProbe()
             ::dup2(pipeFds[1], STDERR_FILENO);
         xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
         const int error = xcb_connection_has_error(c);
-        xcb_disconnect(c);
+        held->x11.push_back(c);
         std::string reason;
         if (captured) {
             ::dup2(savedStderr, STDERR_FILENO);
@@ -264,8 +291,7 @@ DisplayProbe systemProbe()
             return std::nullopt;
         while (!reason.empty() && std::isspace(static_cast<unsigned char>(reason.back())))
             reason.pop_back();
-        reason = reason.substr(0, reason.find('\n'));
-        return reason;
+        return reason.substr(0, reason.find('\n'));
     };
     // Where the toolkit looks for platform plugins, in its own order.
     probe.waylandPlugin = [] {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,9 @@ struct DisplayProbe {
     std::function<bool()> waylandPlugin; // the toolkit can load its Wayland platform
     // The compositor at this socket path offers server-side decorations.
     std::function<bool(const std::string& path)> serverDecorations;
+    // The connections the probes made, open until this is released: release
+    // it once the toolkit has connected.
+    std::shared_ptr<void> held;
 };
 
 struct DisplayChoice {

@@ -392,7 +392,8 @@ int run(int argc, char** argv, const rt::Product& product,
         const std::function<rt::Form&(rt::Application&)>& startup,
         std::function<void(QWidget*)> firstFrame)
 {
-    const DisplayChoice display = chooseDisplay(systemEnvironment(), systemProbe());
+    DisplayProbe probe = systemProbe();
+    const DisplayChoice display = chooseDisplay(systemEnvironment(), probe);
     if (display.platform.empty()) {
         const char* slash = argc > 0 ? std::strrchr(argv[0], '/') : nullptr;
         const char* program = slash ? slash + 1 : argc > 0 ? argv[0] : "numberwell";
@@ -413,6 +414,7 @@ int run(int argc, char** argv, const rt::Product& product,
         qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
 
     QApplication qapp(argc, argv);
+    probe.held.reset();
     QApplication::setApplicationName(QString::fromStdString(product.name));
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2").arg(product.major).arg(product.minor));

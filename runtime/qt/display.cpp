@@ -191,6 +191,31 @@ int unixConnect(const std::string& path)
     return fd;
 }
 
+// What `write` writes to stderr while it runs, instead of stderr; the first
+// 64 KiB of it, which is more than a library's one-line complaint.
+std::string stderrOf(const std::function<void()>& write)
+{
+    int pipeFds[2];
+    const int saved = ::dup(STDERR_FILENO);
+    if (saved < 0 || ::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (saved >= 0)
+            ::close(saved);
+        write();
+        return {};
+    }
+    ::dup2(pipeFds[1], STDERR_FILENO);
+    write();
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    ::close(pipeFds[1]);
+    std::string text;
+    char buf[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    return text;
+}
+
 } // namespace
 
 DisplayChoice chooseDisplay(const Environment& env, const DisplayProbe& probe)
@@ -268,25 +293,12 @@ DisplayProbe systemProbe()
     // this has no timeout of its own. The library writes the server's reason
     // to stderr; it is taken from there into the one-line hint instead.
     probe.x11Refusal = [held](const std::string& display) -> std::optional<std::string> {
-        int pipeFds[2];
-        const int savedStderr = ::dup(STDERR_FILENO);
-        const bool captured = savedStderr >= 0 && ::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) == 0;
-        if (captured)
-            ::dup2(pipeFds[1], STDERR_FILENO);
-        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-        const int error = xcb_connection_has_error(c);
-        held->x11.push_back(c);
-        std::string reason;
-        if (captured) {
-            ::dup2(savedStderr, STDERR_FILENO);
-            ::close(pipeFds[1]);
-            char buf[256];
-            for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
-                reason.append(buf, static_cast<std::size_t>(n));
-            ::close(pipeFds[0]);
-        }
-        if (savedStderr >= 0)
-            ::close(savedStderr);
+        int error = 0;
+        std::string reason = stderrOf([&] {
+            xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+            error = xcb_connection_has_error(c);
+            held->x11.push_back(c);
+        });
         if (error == 0)
             return std::nullopt;
         while (!reason.empty() && std::isspace(static_cast<unsigned char>(reason.back())))

@@ -1,20 +1,25 @@
 # Entry points: `make run` and `make test` set up a fresh Debian 12 machine
-# (as root) and build before they run. Every build directory is a preset of
-# CMakePresets.json; this file and scripts/ only choose which.
+# (as root) and build before they run: `make run` only what building and
+# running the program needs, `make test` the rest. Every build directory is a
+# preset of CMakePresets.json; this file and scripts/ only choose which.
 JOBS         ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE        := cmake
 
-.PHONY: all deps configure build run test sanitize windows package-windows \
+.PHONY: all deps test-deps configure build run test sanitize windows package-windows \
         bench fuzz coverage valgrind package screenshot clean
 
 all: build
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps run
 
+test-deps:
+	@scripts/install-deps test
+
+# The program alone: its tests need packages of their own.
 configure: deps
-	@$(CMAKE) --preset release >/dev/null
+	@$(CMAKE) --preset release -DNW_TESTS=OFF >/dev/null
 
 build: configure
 	@$(CMAKE) --build --preset release -j $(JOBS)
@@ -25,20 +30,22 @@ run: build
 
 # The whole suite; again built with AddressSanitizer and UBSan; then the
 # toolkit-free suites built for Windows and run under Wine.
-test: build
+test: test-deps
+	@$(CMAKE) --preset release -DNW_TESTS=ON >/dev/null
+	@$(CMAKE) --build --preset release -j $(JOBS)
 	@ctest --preset release -j $(JOBS)
 	@$(MAKE) --no-print-directory sanitize
 	@$(MAKE) --no-print-directory windows
 	@scripts/wine-run build-windows/wine
 	@ctest --preset windows -j $(JOBS)
 
-sanitize: deps
+sanitize: test-deps
 	@$(CMAKE) --preset asan-ubsan >/dev/null
 	@$(CMAKE) --build --preset asan-ubsan -j $(JOBS)
 	@ctest --preset asan-ubsan -j $(JOBS)
 
 # The 64-bit Windows build (mingw-w64, build-windows).
-windows: deps
+windows: test-deps
 	@$(CMAKE) --preset windows >/dev/null
 	@$(CMAKE) --build --preset windows -j $(JOBS)
 
@@ -47,24 +54,26 @@ package-windows: windows
 	@$(CMAKE) --build --preset windows --target package_zip
 
 # libFuzzer on the converter window for FUZZ_SECONDS (clang-14, build-fuzz).
-fuzz: deps
+fuzz: test-deps
 	@scripts/fuzz $(FUZZ_SECONDS)
 
 # Line coverage of the runtime, the conversions and both windows (build-cov).
-coverage: deps
+coverage: test-deps
 	@scripts/coverage
 
 # Start-up against a bare Qt window, keystroke cascades, conversions (build-bench);
 # numberwell.exe's start-up under Wine against a bare Win32 window, and its size
 # (build-bench-windows).
-bench: deps
+bench: test-deps
 	@scripts/bench
 
 # A scripted session of the real program under valgrind memcheck (build-bench).
-valgrind: deps
+valgrind: test-deps
 	@scripts/valgrind-session
 
-package: build
+package: test-deps
+	@$(CMAKE) --preset release >/dev/null
+	@$(CMAKE) --build --preset release -j $(JOBS)
 	@cd build && cpack -G DEB
 
 screenshot: build

@@ -70,12 +70,9 @@ void frmMain::emptyInOrder(std::initializer_list<rt::TextBox*> fields)
 
 void frmMain::ClearFields()
 {
-    SuppressHexError = true;
     // The decimal field goes last: emptying the character field while it still
     // holds a value refills the other three from it (see ClearFieldsTwice).
     emptyInOrder({&txtHex, &txtBin, &txtASCII, &txtDen});
-    // The flag covers only this call's own cascade.
-    SuppressHexError = false;
 }
 
 // The first call can leave three fields refilled from the decimal value it
@@ -167,15 +164,12 @@ void frmMain::txtDen_Change()
 {
     if (txtDen.text().empty())
         return;
-    DenaryBusy = true;
     if (denaryOutOfRange()) {
         showStatus("Denary must be 0-255");
-        DenaryBusy = false;
         return;
     }
     fillFromDenary();
     selectAllFields();
-    DenaryBusy = false;
 }
 
 void frmMain::txtDen_KeyPress(rt::Integer& KeyAscii)

@@ -26,14 +26,9 @@ public:
     rt::Frame fraden;
     rt::TextBox txtDen;
 
-    // The next Change of txtHex is the echo of its own write-back.
+    // The next Change of txtHex is the echo of its own write-back. No flag marks a
+    // decimal entry in flight or a clear-all: a hex entry fails only as the user's own.
     bool SkipHexChange = false;
-    // A decimal entry is being carried into the other fields, and a clear-all
-    // is running. No handler reads them: a hex entry can fail only as the
-    // user's own entry, never inside either stretch. They stay as the marks
-    // the handlers set, so each handler still reads as its steps.
-    bool DenaryBusy = false;
-    bool SuppressHexError = false;
 
     void ClearFields();
 

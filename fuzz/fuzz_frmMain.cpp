@@ -83,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rt::Application app(host, kProduct);
     auto& main = app.defaultInstance<frmMain>();
     main.show();
+    const rt::ChangeDepth depth(main);
     rt::TextBox* const fields[] = {&main.txtDen, &main.txtASCII, &main.txtHex, &main.txtBin};
     rt::TextBox* field = &main.txtDen;
 
@@ -139,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             app.defaultInstance<frmAbout>().userActivate();
             break;
         case Tab:
-            main.focusNext();
+            rt::focusNext(main);
             if (main.focused() && main.focused()->kind() == rt::Control::Kind::TextBox)
                 field = static_cast<rt::TextBox*>(main.focused());
             break;
@@ -152,14 +153,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             field->typeKey(op);
             break;
         }
-        if (app.changeDepth() != 0)
-            fail("Change depth left non-zero after an event", app.changeDepth());
-        if (app.maxChangeDepth() > deepest) {
-            deepest = app.maxChangeDepth();
+        if (depth.now() != 0)
+            fail("Change depth left non-zero after an event", depth.now());
+        if (depth.deepest() > deepest) {
+            deepest = depth.deepest();
             std::fprintf(stderr, "fuzz_frmMain: Change depth %d reached\n", deepest);
         }
-        if (app.maxChangeDepth() >= kChangeDepthBound)
-            fail("Change handlers nested as deep as the bound", app.maxChangeDepth());
+        if (depth.deepest() >= kChangeDepthBound)
+            fail("Change handlers nested as deep as the bound", depth.deepest());
     }
     return 0;
 }

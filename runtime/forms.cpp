@@ -16,7 +16,6 @@ public:
     ~Nesting() { --depth_; }
     Nesting(const Nesting&) = delete;
     Nesting& operator=(const Nesting&) = delete;
-    int level() const { return depth_; }
 
 private:
     int& depth_;
@@ -131,9 +130,6 @@ void TextBox::setAccessibleRole(Role role)
 
 void TextBox::raiseChange()
 {
-    Application& a = app();
-    const Nesting depth(a.changeDepth_);
-    a.maxChangeDepth_ = std::max(a.maxChangeDepth_, depth.level());
     if (onChange)
         onChange();
 }
@@ -364,17 +360,6 @@ void Form::setFocus(Control& control)
     focused_ = &control;
     if (loaded_)
         app_.host().focusMoved(control);
-}
-
-void Form::focusNext(bool forward)
-{
-    const auto order = tabOrder();
-    if (order.empty())
-        return;
-    auto it = std::find(order.begin(), order.end(), focused_);
-    const auto n = static_cast<long>(order.size());
-    const auto i = it == order.end() ? 0 : ((it - order.begin()) + (forward ? 1 : n - 1)) % n;
-    setFocus(*order[i]);
 }
 
 void Form::userActivate()

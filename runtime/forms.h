@@ -1,7 +1,7 @@
 // The forms runtime: a toolkit-free model of windows and their controls, the
 // event semantics the program's handlers rely on, the timer, End and the
-// application object. A Host (a toolkit binding, or the headless host in
-// headless.h) shows the model and feeds the user's input into it.
+// application object. A Host (a toolkit binding, or the tests' headless host)
+// shows the model and feeds the user's input into it.
 //
 // The contract between the model and a host:
 // - The host is told, for a window: formLoaded (build its views, hidden),
@@ -273,7 +273,6 @@ public:
 
     Control* focused() const { return focused_; }
     void setFocus(Control& control); // ignored for a control that cannot take it
-    void focusNext(bool forward = true);
 
     // User input, each one event through the dispatch edge.
     void userActivate();              // the user brought the window to the front
@@ -305,7 +304,7 @@ private:
     bool unloading_ = false;
 };
 
-// What a toolkit binding, or the headless host, does for the runtime; the
+// What a toolkit binding, or the tests' headless host, does for the runtime; the
 // contract at the top of this file says when each is called.
 class Host {
 public:
@@ -354,10 +353,6 @@ public:
     Form* activeForm() const { return active_; }
     void activate(Form& form); // raises Deactivate on the window that was active
 
-    // How deep Change handlers are nested right now, and the deepest seen.
-    int changeDepth() const { return changeDepth_; }
-    int maxChangeDepth() const { return maxChangeDepth_; }
-
 private:
     friend class TextBox;
     friend class Form;
@@ -371,8 +366,6 @@ private:
     bool ended_ = false;
     int exitCode_ = 0;
     int dispatchDepth_ = 0;
-    int changeDepth_ = 0;
-    int maxChangeDepth_ = 0;
 };
 
 } // namespace rt

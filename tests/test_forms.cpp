@@ -136,12 +136,13 @@ TEST_F(Runtime, EndInANestedChangeStopsTheOuterHandlerThroughAnErrorPolicy)
         rt::resumeNext([&] { p.b.setText("x"); });
         log.push_back("after");
     };
+    const rt::ChangeDepth depth(p);
     rt::typeKeys(p.a, "1");
     EXPECT_EQ(log, Log{"key 49"});
     EXPECT_TRUE(app.ended());
     EXPECT_TRUE(host.quitRequested());
-    EXPECT_EQ(app.maxChangeDepth(), 2);
-    EXPECT_EQ(app.changeDepth(), 0); // unwound by End too
+    EXPECT_EQ(depth.deepest(), 2);
+    EXPECT_EQ(depth.now(), 0); // unwound by End too
     EXPECT_EQ(app.exitCode(), 0);
 }
 

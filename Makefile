@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 CMAKE        := cmake
 
 .PHONY: all deps test-deps configure build run test sanitize windows package-windows \
-        bench fuzz coverage valgrind package screenshot clean
+        bench fuzz coverage valgrind package release check-reproducible screenshot clean
 
 all: build
 
@@ -49,9 +49,10 @@ windows: test-deps
 	@$(CMAKE) --preset windows >/dev/null
 	@$(CMAKE) --build --preset windows -j $(JOBS)
 
-# numberwell-VERSION-win64.zip in build-windows: the program and README.md.
+# In build-windows: numberwell-VERSION-win64.zip (the program and README.md)
+# and numberwell-VERSION-win64.msi (the per-user installer).
 package-windows: windows
-	@$(CMAKE) --build --preset windows --target package_zip
+	@$(CMAKE) --build --preset windows --target package_zip package_msi
 
 # libFuzzer on the converter window for FUZZ_SECONDS (clang-14, build-fuzz).
 fuzz: test-deps
@@ -76,10 +77,19 @@ package: test-deps
 	@$(CMAKE) --build --preset release -j $(JOBS)
 	@cd build && cpack -G DEB
 
+# dist/: the .deb, the Windows zip and installer, and SHA256SUMS; the same
+# bytes from the same commit.
+release: test-deps
+	@scripts/release
+
+# Builds the release twice in two temporary folders and compares the files.
+check-reproducible: test-deps
+	@scripts/check-reproducible
+
 screenshot: build
 	@scripts/screenshot build docs/numberwell.png
 
 # Stops this tree's Wine first: its server outlives the tests by a minute.
 clean:
 	@[ ! -d build-windows/wine ] || WINEPREFIX=$(CURDIR)/build-windows/wine /usr/lib/wine/wineserver -k 2>/dev/null || true
-	rm -rf build build-*
+	rm -rf build build-* dist

@@ -10,6 +10,11 @@ cmake_minimum_required(VERSION 3.25)
 # The MSI's fixed upgrade code: every version of Numberwell has it.
 set(upgrade_code 85F6F4C7-86FF-44F2-BA94-B815CB003386)
 
+foreach(path EXE README ICON WXS OUT)
+  if(DEFINED ${path})
+    get_filename_component(${path} "${${path}}" ABSOLUTE)
+  endif()
+endforeach()
 string(TIMESTAMP epoch "%s" UTC)
 string(TIMESTAMP when "%Y-%m-%d %H:%M:%S" UTC)
 set(ENV{TZ} UTC) # zip and cabinet entries keep local times

@@ -6,6 +6,7 @@ set -eu
 check=$1 build=$2 src=$3 id=$4 version=$5
 short=${version%.*.*}                  # 2.19.0.0 -> 2.19
 commas=$(echo "$version" | tr . ,)     # 2.19.0.0 -> 2,19,0,0
+release=${version%.*}                  # 2.19.0.0 -> 2.19.0, the packages' version
 gen=$build/packaging
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -67,7 +68,7 @@ rc)
 deb)
   cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp" >/dev/null
   deb=$(ls "$tmp"/numberwell_*.deb)
-  for field in "Package: numberwell" "Version: $version" "Section: utils" \
+  for field in "Package: numberwell" "Version: $release" "Section: utils" \
                "Maintainer: Numberwell developers <dev@numberwell.invalid>"; do
     dpkg-deb -f "$deb" "${field%%:*}" | grep -qxF "${field#*: }" || fail "deb lacks '$field'"
   done
@@ -89,7 +90,7 @@ deb)
   dpkg-deb -x "$deb" "$tmp/root"
   zcat "$tmp/root/usr/share/doc/numberwell/changelog.gz" >"$tmp/changelog"
   top=$(dpkg-parsechangelog -l "$tmp/changelog" -S Version)
-  [ "$top" = "$version" ] || fail "latest changelog entry is $top, not $version"
+  [ "$top" = "$release" ] || fail "latest changelog entry is $top, not $release"
   ;;
 hardening)
   # What lintian's hardening tags look for, checked on the built program.

@@ -15,6 +15,7 @@ import glob
 import hashlib
 import os
 import re
+import shutil
 import struct
 import subprocess
 import sys
@@ -43,13 +44,13 @@ def run(args, env, check=True, output=False):
                           text=True, timeout=240)
     if check and done.returncode:
         sys.exit(f"test_msi: {' '.join(args)} exited with {done.returncode}")
-    return (done.stdout or "").replace("\r", "")
+    return done
 
 
 def registry(env, root):
     """{key: {value name: data}} of a key and everything under it."""
     keys, values = {}, None
-    for line in run([WINE, "reg", "query", root, "/s"], env, check=False, output=True).splitlines():
+    for line in run([WINE, "reg", "query", root, "/s"], env, False, True).stdout.splitlines():
         if line.startswith("HKEY_"):
             values = keys.setdefault(line, {})
         elif (m := re.match(r"    (.*?)    REG_\w+    ?(.*)$", line)) and values is not None:
@@ -139,10 +140,11 @@ class Prefix:
 
     def shows_window(self, lnk):
         """Starts the program by its shortcut; true once its window is mapped."""
-        run([WINE, "start", self.windows(lnk)], self.env)
+        if run([WINE, "start", self.windows(lnk)], self.env, check=False).returncode:
+            return False
         try:  # xdotool polls until the window is there
-            shown = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Numberwell$"],
-                                   env=self.env, stdout=subprocess.DEVNULL, timeout=120).returncode == 0
+            shown = run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Numberwell$"],
+                        self.env, check=False).returncode == 0
         except subprocess.TimeoutExpired:
             shown = False
         run([WINE, "taskkill", "/f", "/im", "numberwell.exe"], self.env, check=False)
@@ -164,7 +166,7 @@ def main():
     later_msi = os.path.join(work, f"numberwell-{later}-win64.msi")
     run([cmake, "-DKIND=msi", f"-DVERSION={later}", f"-DEXE={exe}", f"-DICON={ico}", f"-DWXS={wxs}",
          f"-DDESCRIPTION={description}", f"-DOUT={later_msi}", "-P", script], os.environ)
-    words = re.search(r"^Source: (\d+)", run(["msiinfo", "suminfo", msi], os.environ, output=True), re.M)
+    words = re.search(r"^Source: (\d+)", run(["msiinfo", "suminfo", msi], os.environ, output=True).stdout, re.M)
     problems = [] if words and int(words[1]) & NO_ELEVATION else ["the installer asks for elevation"]
 
     xvfb, display = xvfb_start("test_msi")
@@ -204,7 +206,7 @@ def main():
         if prefix:
             subprocess.run([SERVER, "-k"], env=prefix.env)
         xvfb.kill()
-        subprocess.run(["rm", "-rf", work])
+        shutil.rmtree(work, ignore_errors=True)
     for p in problems:
         print("FAIL:", p, file=sys.stderr)
     return 1 if problems else 0

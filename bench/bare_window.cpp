@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QWidget>
 
-Q_COREAPP_STARTUP_FUNCTION(bench::watchFirstFrame)
+using bench::watchFirstFrame;
+Q_COREAPP_STARTUP_FUNCTION(watchFirstFrame)
 
 namespace {
 

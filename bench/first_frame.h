@@ -1,7 +1,7 @@
 // What both start-up probes do once a top-level window has painted its first
 // frame: print the monotonic clock and the peak resident set so far, then
 // leave at once (tearing down is not part of start-up). Each probe installs
-// the watch with Q_COREAPP_STARTUP_FUNCTION(bench::watchFirstFrame), so the
+// the watch with Q_COREAPP_STARTUP_FUNCTION(watchFirstFrame), so the
 // program's own start-up runs unchanged.
 #pragma once
 

@@ -6,6 +6,7 @@
 #include "product.h"
 #include "qthost.h"
 
-Q_COREAPP_STARTUP_FUNCTION(bench::watchFirstFrame)
+using bench::watchFirstFrame;
+Q_COREAPP_STARTUP_FUNCTION(watchFirstFrame)
 
 int main(int argc, char** argv) { return rtqt::run<frmMain>(argc, argv, kProduct); }

@@ -2,9 +2,10 @@
 // converter window's controls, made directly with CreateWindowExW: the same
 // classes, styles, z-order, geometry, fonts, icon and status colour at 96 dpi.
 // Only the process settings (DPI awareness, version 6 of the common controls)
-// and the icon's loading come from the binding; there is no forms runtime.
-// It reports its first painted frame the way the program's probe does.
-#include "display.h"
+// and the icon's loading come from the binding; there is no forms runtime,
+// and its status line is a plain STATIC. The same hook as the program's
+// probe reports its first painted frame.
+#include "desktop.h"
 #include "first_frame_win32.h"
 
 #include <string>
@@ -92,8 +93,8 @@ int main()
     child(top, L"BUTTON", L"About", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, {368, 112, 417, 137},
           id++, font);
     child(top, L"STATIC", L"Status", WS_CHILD | SS_NOPREFIX, 0, {}, 0, nullptr);
-    status = child(top, L"EDIT", L"Welcome!", kChild | ES_AUTOHSCROLL | ES_READONLY,
-                   WS_EX_CLIENTEDGE, {8, 112, 361, 137}, id++, font);
+    status = child(top, L"STATIC", L"Welcome!", kChild | SS_NOPREFIX, WS_EX_CLIENTEDGE,
+                   {8, 112, 361, 137}, id++, font);
     const Placed frames[] = {{L"Denary", {8, 0, 209, 49}},
                              {L"Binary", {216, 56, 417, 105}},
                              {L"Hex", {8, 56, 209, 105}},
@@ -118,11 +119,6 @@ int main()
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-        if (msg.message == WM_PAINT && msg.hwnd == top) {
-            // The controls' own WM_PAINTs, still pending, complete the frame.
-            RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-            bench::firstFrame(top);
-        }
     }
     return 0;
 }

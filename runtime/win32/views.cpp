@@ -2,6 +2,9 @@
 
 #include "boundary.h"
 
+#include <ole2.h>
+#include <oleacc.h>
+
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -92,6 +95,65 @@ void moveTo(HWND hwnd, const rt::PixelRect& r, UINT flags = 0)
                  SWP_NOZORDER | SWP_NOACTIVATE | flags);
 }
 
+COLORREF colorRef(rt::Rgb c) { return RGB(c.r, c.g, c.b); }
+
+std::wstring windowText(HWND hwnd)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Screen readers name a field after the label just before it in z-order:
+// one nobody sees, holding the field's accessible name. Made before the
+// field, so that it stands there.
+HWND nameLabel(HWND parent)
+{
+    return CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, parent, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+void showName(HWND label, const std::string& name)
+{
+    const std::wstring wanted = fromUtf8(name);
+    if (windowText(label) != wanted)
+        SetWindowTextW(label, wanted.c_str());
+}
+
+// The control that had the focus keeps it, or the window takes it.
+void refuseFocus(HWND self, HWND from)
+{
+    SetFocus(from && from != self && IsWindow(from) ? from : GetParent(self));
+}
+
+// A solid brush of one colour, made again when the colour changes.
+class SolidBrush {
+public:
+    SolidBrush() = default;
+    SolidBrush(const SolidBrush&) = delete;
+    SolidBrush& operator=(const SolidBrush&) = delete;
+    ~SolidBrush()
+    {
+        if (brush_)
+            DeleteObject(brush_);
+    }
+
+    HBRUSH of(COLORREF color)
+    {
+        if (brush_ && color == color_)
+            return brush_;
+        if (brush_)
+            DeleteObject(brush_);
+        color_ = color;
+        return brush_ = CreateSolidBrush(color);
+    }
+
+private:
+    HBRUSH brush_ = nullptr;
+    COLORREF color_ = 0;
+};
+
 // ---- Text field: an EDIT control that shows an rt::TextBox. Every edit
 // (typed characters, Delete, cut, copy, paste, from keys, the control's own
 // context menu or other programs) goes to the model, which the control then
@@ -101,18 +163,9 @@ class FieldView : public View {
 public:
     FieldView(rt::TextBox& box, HWND parent, int id) : View(box), box_(box)
     {
-        // Screen readers name an edit after the label just before it in
-        // z-order: one nobody sees, holding the field's accessible name.
-        name_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, parent,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        name_ = nameLabel(parent);
         create({parent, L"EDIT", kChild | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {}, id});
         modelChanged();
-    }
-
-    ~FieldView() override
-    {
-        if (brush_)
-            DeleteObject(brush_);
     }
 
     void modelChanged() override
@@ -128,27 +181,27 @@ public:
         if (start != wantStart || end != wantEnd)
             original(EM_SETSEL, wantStart, wantEnd);
         showEnabled(box_.enabled());
-        showColor(box_.backColor());
-        const std::wstring name = fromUtf8(box_.accessibleName());
-        if (windowText(name_) != name)
-            SetWindowTextW(name_, name.c_str());
+        if (box_.backColor() != color_) {
+            color_ = box_.backColor();
+            InvalidateRect(handle(), nullptr, TRUE);
+        }
+        showName(name_, box_.accessibleName());
         syncing_ = false;
     }
 
     HBRUSH color(HDC dc) override
     {
-        if (!brush_)
+        if (!ownColors(color_))
             return nullptr;
         // The model's text colour for its background, whatever the system's
         // colours, whether the field is enabled or not.
-        const rt::Rgb text = box_.foreColor().value_or(rt::Rgb{});
-        SetTextColor(dc, RGB(text.r, text.g, text.b));
-        SetBkColor(dc, RGB(color_->r, color_->g, color_->b));
-        return brush_;
+        SetTextColor(dc, colorRef(box_.foreColor().value_or(rt::Rgb{})));
+        SetBkColor(dc, colorRef(*color_));
+        return brush_.of(colorRef(*color_));
     }
 
 protected:
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override
     {
         switch (msg) {
         case WM_GETDLGCODE: {
@@ -194,10 +247,10 @@ protected:
         case WM_IME_COMPOSITION:
             // What an input method commits comes back as WM_CHAR; its
             // pre-edit text is not shown in the field.
-            return DefWindowProcW(hwnd(), msg, wp, lp);
+            return DefWindowProcW(handle(), msg, wp, lp);
         case WM_SETFOCUS:
             if (!box_.enabled()) {
-                refuseFocus(reinterpret_cast<HWND>(wp));
+                refuseFocus(handle(), reinterpret_cast<HWND>(wp));
                 return 0;
             }
             {
@@ -230,14 +283,6 @@ protected:
     }
 
 private:
-    static std::wstring windowText(HWND hwnd)
-    {
-        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(
-            GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-        return text;
-    }
-
     std::wstring text()
     {
         std::wstring text(static_cast<std::size_t>(original(WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
@@ -265,34 +310,18 @@ private:
     }
 
     // A disabled field stays enabled as a control, read-only: a disabled
-    // EDIT draws grey text whatever its colours say, and the status line
-    // must stay legible. It still never takes the focus or a click.
+    // EDIT draws grey text whatever its colours say, which may not be
+    // legible on the model's background. It still never takes the focus or
+    // a click.
     void showEnabled(bool enabled)
     {
-        const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+        const LONG_PTR style = GetWindowLongPtrW(handle(), GWL_STYLE);
         if (((style & ES_READONLY) != 0) == enabled)
             original(EM_SETREADONLY, !enabled, 0);
-        const LONG_PTR now = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+        const LONG_PTR now = GetWindowLongPtrW(handle(), GWL_STYLE);
         const LONG_PTR want = enabled ? (now | WS_TABSTOP) : (now & ~WS_TABSTOP);
         if (want != now)
-            SetWindowLongPtrW(hwnd(), GWL_STYLE, want);
-    }
-
-    void showColor(const std::optional<rt::Rgb>& color)
-    {
-        if (color == color_)
-            return;
-        color_ = color;
-        if (brush_)
-            DeleteObject(std::exchange(brush_, nullptr));
-        if (color_)
-            brush_ = CreateSolidBrush(RGB(color_->r, color_->g, color_->b));
-        InvalidateRect(hwnd(), nullptr, TRUE);
-    }
-
-    void refuseFocus(HWND from)
-    {
-        SetFocus(from && from != hwnd() && IsWindow(from) ? from : GetParent(hwnd()));
+            SetWindowLongPtrW(handle(), GWL_STYLE, want);
     }
 
     // One WM_CHAR: a typed key, or one of the editing chords the control
@@ -374,17 +403,17 @@ private:
     void copy()
     {
         if (box_.selLength() > 0)
-            putOnClipboard(hwnd(), toUtf16(box_.copy()));
+            putOnClipboard(handle(), toUtf16(box_.copy()));
     }
 
     void cut()
     {
         const rt::Text removed = box_.cut();
         if (!removed.empty())
-            putOnClipboard(hwnd(), toUtf16(removed));
+            putOnClipboard(handle(), toUtf16(removed));
     }
 
-    void paste() { box_.paste(fromUtf16(clipboardText(hwnd()))); }
+    void paste() { box_.paste(fromUtf16(clipboardText(handle()))); }
 
     void replaceSelection(const wchar_t* text)
     {
@@ -405,7 +434,145 @@ private:
     bool syncing_ = false;
     char16_t pending_ = u'\0'; // the first half of a surrogate pair
     std::optional<rt::Rgb> color_;
-    HBRUSH brush_ = nullptr;
+    SolidBrush brush_;
+};
+
+// ---- Status line: the window's messages in a STATIC, whose accessible name
+// is its text. Each new message is raised as a live-region change, which
+// screen readers speak while the focus stays where it is; emptying the line
+// raises nothing. It takes no focus, click or typing. The hidden label just
+// before it keeps the field's own name, so that a user reviewing the window
+// finds the messages after it.
+
+// The UI Automation LiveSetting property, which the headers here lack.
+constexpr GUID LiveSetting_Property_GUID{
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr LONG kPolite = 1; // LiveSetting: announced when the reader is idle
+
+// A control's LiveSetting, polite, set through the accessibility layer's
+// property service for as long as this lives. Where the service refuses it,
+// as Wine's does, the control goes on without: its events still go out.
+class LiveSetting {
+public:
+    explicit LiveSetting(HWND hwnd) : hwnd_(hwnd)
+    {
+        com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        void* service = nullptr;
+        if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IAccPropServices, &service)))
+            return;
+        props_ = static_cast<IAccPropServices*>(service);
+        VARIANT polite{};
+        polite.vt = VT_I4;
+        polite.lVal = kPolite;
+        if (FAILED(props_->SetHwndProp(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                       LiveSetting_Property_GUID, polite)))
+            std::exchange(props_, nullptr)->Release();
+    }
+
+    ~LiveSetting()
+    {
+        if (props_) {
+            MSAAPROPID live = LiveSetting_Property_GUID;
+            props_->ClearHwndProps(hwnd_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &live, 1);
+            props_->Release();
+        }
+        if (com_)
+            CoUninitialize();
+    }
+
+    LiveSetting(const LiveSetting&) = delete;
+    LiveSetting& operator=(const LiveSetting&) = delete;
+
+private:
+    HWND hwnd_;
+    bool com_ = false;
+    IAccPropServices* props_ = nullptr;
+};
+
+class StatusView : public View {
+public:
+    StatusView(rt::TextBox& box, HWND parent, int id) : View(box), box_(box)
+    {
+        name_ = nameLabel(parent);
+        create({parent, L"STATIC", kChild | SS_NOPREFIX, WS_EX_CLIENTEDGE, {}, id});
+        modelChanged();
+    }
+
+    void modelChanged() override
+    {
+        showName(name_, box_.accessibleName());
+        const std::wstring text = toDisplay(box_.text());
+        if (text == text_)
+            return;
+        text_ = text;
+        original(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text_.c_str()));
+        if (IsWindowVisible(handle()))
+            announce();
+    }
+
+    void shown() override { announce(); }
+
+protected:
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override
+    {
+        switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            paint(BeginPaint(handle(), &ps));
+            EndPaint(handle(), &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            paint(reinterpret_cast<HDC>(wp));
+            return 0;
+        case WM_ERASEBKGND:
+            return TRUE; // painted whole in WM_PAINT
+        case WM_SETTEXT:
+            return FALSE; // the text is the model's
+        case WM_SETFOCUS:
+            refuseFocus(handle(), reinterpret_cast<HWND>(wp));
+            return 0;
+        default:
+            return original(msg, wp, lp);
+        }
+    }
+
+private:
+    void announce()
+    {
+        if (text_.empty())
+            return;
+        if (!live_)
+            live_.emplace(handle());
+        NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, handle(), OBJID_CLIENT, CHILDID_SELF);
+    }
+
+    // Drawn here rather than by the STATIC, which sets its text against the
+    // border: the text stands off it by an edge's width, as in a field.
+    void paint(HDC dc)
+    {
+        const bool own = ownColors(box_.backColor());
+        const COLORREF back = own ? colorRef(*box_.backColor()) : GetSysColor(COLOR_WINDOW);
+        const COLORREF text = own ? colorRef(box_.foreColor().value_or(rt::Rgb{}))
+                                  : GetSysColor(COLOR_WINDOWTEXT);
+        RECT r{};
+        GetClientRect(handle(), &r);
+        FillRect(dc, &r, brush_.of(back));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, text);
+        const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(original(WM_GETFONT, 0, 0)));
+        r.left += systemMetric(SM_CXEDGE, windowDpi(handle()));
+        DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        SelectObject(dc, font);
+    }
+
+    rt::TextBox& box_;
+    HWND name_ = nullptr;
+    std::wstring text_;
+    SolidBrush brush_;
+    std::optional<LiveSetting> live_;
 };
 
 // ---- Push button: BN_CLICKED from the mouse, Space, or Enter while it has the focus.
@@ -425,7 +592,7 @@ public:
     }
 
 protected:
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override
     {
         if (msg == WM_GETDLGCODE) {
             // The focused button is the one Enter clicks: dialog navigation
@@ -455,15 +622,15 @@ public:
     void place(const Placement& placement) override
     {
         layout_ = &placement.layout;
-        setFont(hwnd(), placement.fonts.font(label_.font()));
-        moveTo(hwnd(), layout_->inWindow(label_));
+        setFont(handle(), placement.fonts.font(label_.font()));
+        moveTo(handle(), layout_->inWindow(label_));
     }
 
     void modelChanged() override
     {
-        SetWindowTextW(hwnd(), toUtf16(label_.caption()).c_str());
+        SetWindowTextW(handle(), toUtf16(label_.caption()).c_str());
         if (layout_)
-            moveTo(hwnd(), layout_->inWindow(label_));
+            moveTo(handle(), layout_->inWindow(label_));
     }
 
 private:
@@ -494,9 +661,9 @@ public:
     void place(const Placement& placement) override
     {
         const bool icon = image_.picture() == rt::Picture::ProgramIcon;
-        SendMessageW(hwnd(), STM_SETICON, reinterpret_cast<WPARAM>(icon ? placement.icon : nullptr),
+        SendMessageW(handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon ? placement.icon : nullptr),
                      0);
-        moveTo(hwnd(), placement.layout.inWindow(image_), SWP_NOSIZE);
+        moveTo(handle(), placement.layout.inWindow(image_), SWP_NOSIZE);
     }
 
 private:
@@ -543,7 +710,7 @@ View* View::of(HWND hwnd)
     return hwnd ? reinterpret_cast<View*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
 }
 
-LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) { return original(msg, wp, lp); }
+LRESULT View::message(UINT msg, WPARAM wp, LPARAM lp) { return original(msg, wp, lp); }
 
 LRESULT View::original(UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -562,14 +729,18 @@ LRESULT CALLBACK View::subclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         view->hwnd_ = nullptr;
         return CallWindowProcW(original, hwnd, msg, wp, lp);
     }
-    return view->attached_ ? view->handle(msg, wp, lp) : view->original(msg, wp, lp);
+    return view->attached_ ? view->message(msg, wp, lp) : view->original(msg, wp, lp);
 }
 
 std::unique_ptr<View> makeView(rt::Control& control, HWND parent, int id)
 {
     switch (control.kind()) {
-    case rt::Control::Kind::TextBox:
-        return std::make_unique<FieldView>(static_cast<rt::TextBox&>(control), parent, id);
+    case rt::Control::Kind::TextBox: {
+        auto& box = static_cast<rt::TextBox&>(control);
+        if (box.accessibleRole() == rt::TextBox::Role::Status)
+            return std::make_unique<StatusView>(box, parent, id);
+        return std::make_unique<FieldView>(box, parent, id);
+    }
     case rt::Control::Kind::CommandButton:
         return std::make_unique<ButtonView>(static_cast<rt::CommandButton&>(control), parent, id);
     case rt::Control::Kind::Label:

@@ -1,4 +1,4 @@
-#include "display.h"
+#include "desktop.h"
 
 #include <commctrl.h>
 
@@ -104,6 +104,22 @@ HICON programIcon(int size)
 {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
                                          size, size, LR_DEFAULTCOLOR));
+}
+
+// Weak, so that the tests can stand in for the system's answer: Wine cannot
+// switch high contrast on. (Its one caller is in this file: the linker here
+// leaves a weak symbol unresolved from another member of the library.)
+__attribute__((weak)) bool highContrast()
+{
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+bool ownColors(const std::optional<rt::Rgb>& background)
+{
+    return background && !highContrast();
 }
 
 // ---- FontSet

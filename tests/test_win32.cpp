@@ -142,6 +142,16 @@ struct Session : ::testing::Test {
             host.process(msg);
     }
 
+    // The loop, pumped as it waits, until `done` or half a minute has passed.
+    void pumpUntil(const std::function<bool()>& done)
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!done() && std::chrono::steady_clock::now() < until) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+            pump();
+        }
+    }
+
     // WM_KEYDOWN and WM_KEYUP to the focused control with the modifiers held:
     // dialog navigation sees them first, translation makes their WM_CHAR.
     void key(UINT vk, int held = kNone)
@@ -274,7 +284,7 @@ TEST_F(Announced, EachNewMessageIsALiveRegionChangeNamedByIt)
         std::vector<std::wstring> heard;
     };
     const Row rows[] = {
-        {"shown", [] {}, {L"Welcome!"}},
+        {"shown", [&] { pumpUntil([] { return !liveRegions.empty(); }); }, {L"Welcome!"}},
         {"typing_300", [&] { type(hwnd(f.txtDen), L"300"); }, {L"Denary must be 0-255"}},
         {"the_same_again", [&] { type(hwnd(f.txtDen), L"\b256"); }, {}},
         {"cleared_by_the_timer", [&] { f.tmrEmptyFields.tick(); }, {}},
@@ -454,11 +464,7 @@ TEST_F(Session, EnablingARunningTimerStartsItsPeriodAnew)
     };
     clock.slow.setEnabled(true);
     clock.fast.setEnabled(true);
-    for (const auto until = steady_clock::now() + seconds(30); ticked == steady_clock::time_point{} &&
-                                                                steady_clock::now() < until;) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        pump();
-    }
+    pumpUntil([&] { return ticked != steady_clock::time_point{}; });
     ASSERT_TRUE(again != steady_clock::time_point{} && again < ticked) << "fast, then slow";
     // Not restarted, it would tick 500 ms after; timers may run a little early.
     EXPECT_GE(duration_cast<milliseconds>(ticked - again).count(), 560);

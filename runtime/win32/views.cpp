@@ -507,11 +507,16 @@ public:
             return;
         text_ = text;
         original(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text_.c_str()));
-        if (IsWindowVisible(handle()))
+        if (IsWindowVisible(handle())) {
+            KillTimer(handle(), kGreeting); // a greeting not yet announced is gone
             announce();
+        }
     }
 
-    void shown() override { announce(); }
+    // The first message waits for the window's first frame: a timer's
+    // message comes after every paint, so starting the accessibility
+    // layer does not hold the window up.
+    void shown() override { SetTimer(handle(), kGreeting, USER_TIMER_MINIMUM, nullptr); }
 
 protected:
     LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override
@@ -533,12 +538,21 @@ protected:
         case WM_SETFOCUS:
             refuseFocus(handle(), reinterpret_cast<HWND>(wp));
             return 0;
+        case WM_TIMER:
+            if (wp != kGreeting)
+                break;
+            KillTimer(handle(), kGreeting);
+            announce();
+            return 0;
         default:
-            return original(msg, wp, lp);
+            break;
         }
+        return original(msg, wp, lp);
     }
 
 private:
+    static constexpr UINT_PTR kGreeting = 1;
+
     void announce()
     {
         if (text_.empty())

@@ -43,9 +43,10 @@ COMPILER_RUNTIME = {
 # What the loader does for a program marked so: ASLR, with high entropy; DEP;
 # no terminal-server compatibility shims.
 HARDENING = ("DYNAMIC_BASE", "HIGH_ENTROPY_VA", "NX_COMPAT", "TERMINAL_SERVER_AWARE")
-# The stack protector's runtime is linked in only where code calls it. The
-# file is stripped, so its symbols are gone, but its message stays.
-STACK_PROTECTOR = b"*** stack smashing detected ***"
+# The stack protector's failure (runtime/win32/desktop.cpp) fails fast with
+# FAST_FAIL_STACK_COOKIE_CHECK_FAILURE. The file is stripped of symbols, so
+# the code is found by its bytes, and the functions it guards by their calls.
+STACK_CHECK_FAILED = bytes.fromhex("b902000000cd29")  # mov ecx, 2; int 0x29
 
 
 class Missing(Exception):
@@ -168,8 +169,11 @@ def check_hardening(exe):
     rows = [(f"DllCharacteristics {flag}",
              bool(flags & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"]), True)
             for flag in HARDENING]
-    with open(exe, "rb") as f:
-        rows.append(("the stack protector linked in", STACK_PROTECTOR in f.read(), True))
+    text = next(s for s in pe.sections if s.Name.rstrip(b"\0") == b".text").get_data()
+    failed = text.find(STACK_CHECK_FAILED)
+    calls = sum(1 for m in re.finditer(b"\xe8", text) if failed >= 0 and
+                m.start() + 5 + struct.unpack_from("<i", text, m.start() + 1)[0] == failed)
+    rows.append(("functions the stack protector guards", calls > 0, True))
     return compare(rows)
 
 

@@ -437,12 +437,12 @@ private:
     SolidBrush brush_;
 };
 
-// ---- Status line: the window's messages in a STATIC, whose accessible name
-// is its text. Each new message is raised as a live-region change, which
-// screen readers speak while the focus stays where it is; emptying the line
-// raises nothing. It takes no focus, click or typing. The hidden label just
-// before it keeps the field's own name, so that a user reviewing the window
-// finds the messages after it.
+// ---- Status line: a read-only EDIT, named by the hidden label just before
+// it and holding the message for tools that read fields, with a STATIC over
+// its text that shows the message. The STATIC's accessible name is its text:
+// each new message is raised from it as a live-region change, which screen
+// readers speak while the focus stays where it is; emptying the line raises
+// nothing. The line takes no focus, click or typing.
 
 // The UI Automation LiveSetting property, which the headers here lack.
 constexpr GUID LiveSetting_Property_GUID{
@@ -495,18 +495,32 @@ public:
     StatusView(rt::TextBox& box, HWND parent, int id) : View(box), box_(box)
     {
         name_ = nameLabel(parent);
-        create({parent, L"STATIC", kChild | SS_NOPREFIX, WS_EX_CLIENTEDGE, {}, id});
+        create({parent, L"EDIT", kChild | WS_CLIPCHILDREN | ES_AUTOHSCROLL | ES_READONLY,
+                WS_EX_CLIENTEDGE, {}, id});
+        shown_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP |
+                                 SS_NOPREFIX, 0, 0, 0, 0, handle(), nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
         modelChanged();
+    }
+
+    // Where the EDIT would draw its text.
+    void place(const Placement& placement) override
+    {
+        View::place(placement);
+        setFont(shown_, placement.fonts.font({}));
+        RECT r{};
+        original(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+        moveTo(shown_, {r.left, r.top, r.right - r.left, r.bottom - r.top});
     }
 
     void modelChanged() override
     {
         showName(name_, box_.accessibleName());
         const std::wstring text = toDisplay(box_.text());
-        if (text == text_)
+        if (text == windowText(shown_))
             return;
-        text_ = text;
-        original(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text_.c_str()));
+        original(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SetWindowTextW(shown_, text.c_str());
         if (IsWindowVisible(handle())) {
             KillTimer(handle(), kGreeting); // a greeting not yet announced is gone
             announce();
@@ -518,26 +532,39 @@ public:
     // layer does not hold the window up.
     void shown() override { SetTimer(handle(), kGreeting, USER_TIMER_MINIMUM, nullptr); }
 
+    // The EDIT's colours, and the STATIC's: the model's, or under high
+    // contrast the system's window colours.
+    HBRUSH color(HDC dc) override
+    {
+        const bool own = ownColors(box_.backColor());
+        const COLORREF back = own ? colorRef(*box_.backColor()) : GetSysColor(COLOR_WINDOW);
+        SetTextColor(dc, own ? colorRef(box_.foreColor().value_or(rt::Rgb{}))
+                             : GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, back);
+        return brush_.of(back);
+    }
+
 protected:
     LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override
     {
         switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            paint(BeginPaint(handle(), &ps));
-            EndPaint(handle(), &ps);
-            return 0;
-        }
-        case WM_PRINTCLIENT:
-            paint(reinterpret_cast<HDC>(wp));
-            return 0;
-        case WM_ERASEBKGND:
-            return TRUE; // painted whole in WM_PAINT
-        case WM_SETTEXT:
-            return FALSE; // the text is the model's
+        case WM_CTLCOLORSTATIC: // from the STATIC
+            return reinterpret_cast<LRESULT>(color(reinterpret_cast<HDC>(wp)));
         case WM_SETFOCUS:
             refuseFocus(handle(), reinterpret_cast<HWND>(wp));
             return 0;
+        case WM_SETCURSOR:
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            return TRUE;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_CONTEXTMENU:
+            return 0;
+        case WM_SETTEXT: // from another program: the text is the model's
+        case EM_REPLACESEL:
+            return FALSE;
         case WM_TIMER:
             if (wp != kGreeting)
                 break;
@@ -555,36 +582,16 @@ private:
 
     void announce()
     {
-        if (text_.empty())
+        if (GetWindowTextLengthW(shown_) == 0)
             return;
         if (!live_)
-            live_.emplace(handle());
-        NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, handle(), OBJID_CLIENT, CHILDID_SELF);
-    }
-
-    // Drawn here rather than by the STATIC, which sets its text against the
-    // border: the text stands off it by an edge's width, as in a field.
-    void paint(HDC dc)
-    {
-        const bool own = ownColors(box_.backColor());
-        const COLORREF back = own ? colorRef(*box_.backColor()) : GetSysColor(COLOR_WINDOW);
-        const COLORREF text = own ? colorRef(box_.foreColor().value_or(rt::Rgb{}))
-                                  : GetSysColor(COLOR_WINDOWTEXT);
-        RECT r{};
-        GetClientRect(handle(), &r);
-        FillRect(dc, &r, brush_.of(back));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, text);
-        const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(original(WM_GETFONT, 0, 0)));
-        r.left += systemMetric(SM_CXEDGE, windowDpi(handle()));
-        DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r,
-                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-        SelectObject(dc, font);
+            live_.emplace(shown_);
+        NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, shown_, OBJID_CLIENT, CHILDID_SELF);
     }
 
     rt::TextBox& box_;
     HWND name_ = nullptr;
-    std::wstring text_;
+    HWND shown_ = nullptr; // the STATIC
     SolidBrush brush_;
     std::optional<LiveSetting> live_;
 };

@@ -452,14 +452,20 @@ constexpr LONG kPolite = 1; // LiveSetting: announced when the reader is idle
 // A control's LiveSetting, polite, set through the accessibility layer's
 // property service for as long as this lives. Where the service refuses it,
 // as Wine's does, the control goes on without: its events still go out.
+// COM is loaded here, when first needed: imported, it would load with what
+// it needs before the program starts, and hold up the first window.
 class LiveSetting {
 public:
-    explicit LiveSetting(HWND hwnd) : hwnd_(hwnd)
+    explicit LiveSetting(HWND hwnd) : hwnd_(hwnd), ole32_(LoadLibraryW(L"ole32.dll"))
     {
-        com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        auto* init = com<decltype(CoInitializeEx)>("CoInitializeEx");
+        auto* create = com<decltype(CoCreateInstance)>("CoCreateInstance");
+        if (!init || !create)
+            return;
+        com_ = SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
         void* service = nullptr;
-        if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_IAccPropServices, &service)))
+        if (FAILED(create(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                          IID_IAccPropServices, &service)))
             return;
         props_ = static_cast<IAccPropServices*>(service);
         VARIANT polite{};
@@ -478,14 +484,23 @@ public:
             props_->Release();
         }
         if (com_)
-            CoUninitialize();
+            com<decltype(CoUninitialize)>("CoUninitialize")();
+        if (ole32_)
+            FreeLibrary(ole32_);
     }
 
     LiveSetting(const LiveSetting&) = delete;
     LiveSetting& operator=(const LiveSetting&) = delete;
 
 private:
+    template <class Fn> Fn* com(const char* name) const
+    {
+        return ole32_ ? reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(ole32_, name)))
+                      : nullptr;
+    }
+
     HWND hwnd_;
+    HMODULE ole32_;
     bool com_ = false;
     IAccPropServices* props_ = nullptr;
 };

@@ -194,7 +194,8 @@ public:
         if (!ownColors(color_))
             return nullptr;
         // The model's text colour for its background, whatever the system's
-        // colours, whether the field is enabled or not.
+        // colours, whether the field is enabled or not; under high contrast
+        // the system's own.
         SetTextColor(dc, colorRef(box_.foreColor().value_or(rt::Rgb{})));
         SetBkColor(dc, colorRef(*color_));
         return brush_.of(colorRef(*color_));

@@ -1,10 +1,10 @@
 // What both Windows start-up probes do: note when main() starts, watch from
 // outside the window's own code for its first painted frame, and then print
 // how long after the process's creation and after main() started that was,
-// the wall clock, and the peak working set so far, and leave at once. Under Wine the process is
-// created once Wine's loader has reached its server, so the first figure
-// leaves Wine's own start-up out; the wall clock lets the caller measure from
-// exec as well.
+// the wall clock, and the peak working set so far, and leave at once. Under
+// Wine the process is created once Wine's loader has reached its server, so
+// the first figure leaves Wine's own start-up out; the wall clock lets the
+// caller measure from exec as well.
 // With NW_PROBE_DESCRIBE set, a probe prints its window's controls instead,
 // so that the two probes can be checked to show the same window.
 #pragma once
@@ -60,7 +60,8 @@ inline LRESULT CALLBACK watch(int code, WPARAM removed, LPARAM lp)
     static HWND painting = nullptr;
     const auto* msg = reinterpret_cast<const MSG*>(lp);
     if (code == HC_ACTION && removed == PM_REMOVE) {
-        if (!painting && msg->message == WM_PAINT && GetAncestor(msg->hwnd, GA_ROOT) == msg->hwnd) {
+        if (!painting && msg->message == WM_PAINT && msg->hwnd &&
+            GetAncestor(msg->hwnd, GA_ROOT) == msg->hwnd) {
             painting = msg->hwnd;
             PostMessageW(painting, WM_NULL, kPainted, 0);
         } else if (painting && msg->message == WM_NULL && msg->wParam == kPainted) {

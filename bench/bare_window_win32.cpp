@@ -103,9 +103,9 @@ int main()
     child(top, L"BUTTON", L"About", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, {368, 112, 417, 137},
           id++, font);
     child(top, L"STATIC", L"Status", WS_CHILD | SS_NOPREFIX, 0, {}, 0, nullptr);
-    status = child(top, L"EDIT", L"Welcome!",
-                   kChild | WS_CLIPCHILDREN | ES_AUTOHSCROLL | ES_READONLY, WS_EX_CLIENTEDGE,
-                   {8, 112, 361, 137}, id++, font);
+    status =
+        child(top, L"EDIT", L"Welcome!", kChild | WS_CLIPCHILDREN | ES_AUTOHSCROLL | ES_READONLY,
+              WS_EX_CLIENTEDGE, {8, 112, 361, 137}, id++, font);
     editProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(status, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&statusProc)));
     RECT text{};

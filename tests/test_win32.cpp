@@ -269,9 +269,9 @@ TEST_F(Converter, StatusLinePaintsTheSystemsColoursUnderHighContrast)
 // named by the message, which screen readers speak as it appears.
 struct Announced : Converter {
     // Installed before the window first shows.
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED,
-                                         EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, heard,
-                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr,
+                        heard, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     Announced() { liveRegions.clear(); }
     ~Announced() override { UnhookWinEvent(hook); }
 };
@@ -437,7 +437,8 @@ TEST_F(Converter, AboutClosesOnOkEnterSpaceTitleBarOrTheConverterActivated)
 // ---- Timers on a window of their own.
 
 struct Clock : rt::Form {
-    explicit Clock(rt::Application& app) : rt::Form(app, "Clock", "Clock", 3000, 1000, rt::Picture::None)
+    explicit Clock(rt::Application& app)
+        : rt::Form(app, "Clock", "Clock", 3000, 1000, rt::Picture::None)
     {}
     rt::Timer slow{*this, "slow", 600, false}, fast{*this, "fast", 100, false};
 };

@@ -144,10 +144,7 @@ __attribute__((weak)) bool highContrast()
            (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
-bool ownColors(const std::optional<rt::Rgb>& background)
-{
-    return background && !highContrast();
-}
+bool ownColors(const std::optional<rt::Rgb>& background) { return background && !highContrast(); }
 
 // ---- FontSet
 

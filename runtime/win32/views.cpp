@@ -100,8 +100,8 @@ COLORREF colorRef(rt::Rgb c) { return RGB(c.r, c.g, c.b); }
 std::wstring windowText(HWND hwnd)
 {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -511,11 +511,11 @@ public:
     StatusView(rt::TextBox& box, HWND parent, int id) : View(box), box_(box)
     {
         name_ = nameLabel(parent);
-        create({parent, L"EDIT", kChild | WS_CLIPCHILDREN | ES_AUTOHSCROLL | ES_READONLY,
-                WS_EX_CLIENTEDGE, {}, id});
-        shown_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP |
-                                 SS_NOPREFIX, 0, 0, 0, 0, handle(), nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+        constexpr DWORD kStyle = kChild | WS_CLIPCHILDREN | ES_AUTOHSCROLL | ES_READONLY;
+        create({parent, L"EDIT", kStyle, WS_EX_CLIENTEDGE, {}, id});
+        shown_ = CreateWindowExW(0, L"STATIC", L"",
+                                 WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 0,
+                                 0, handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
         modelChanged();
     }
 
@@ -698,8 +698,8 @@ public:
     void place(const Placement& placement) override
     {
         const bool icon = image_.picture() == rt::Picture::ProgramIcon;
-        SendMessageW(handle(), STM_SETICON, reinterpret_cast<WPARAM>(icon ? placement.icon : nullptr),
-                     0);
+        SendMessageW(handle(), STM_SETICON,
+                     reinterpret_cast<WPARAM>(icon ? placement.icon : nullptr), 0);
         moveTo(handle(), placement.layout.inWindow(image_), SWP_NOSIZE);
     }
 

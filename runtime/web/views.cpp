@@ -55,8 +55,6 @@ void setAttribute(const val& element, const char* name, const std::string& value
         element.call<void>("setAttribute", val(name), val(value));
 }
 
-bool isString(const val& v, const char* s) { return v.isString() && v.as<std::string>() == s; }
-
 // ---- Text field: an <input> that shows an rt::TextBox. Typing, pasting,
 // dropping, cutting, deleting and replacing all arrive as beforeinput, which
 // is cancelled and carried out by the model; Enter, Escape and Backspace

@@ -6,6 +6,7 @@
 #include <climits>
 #include <string>
 #include <utility>
+#include <vector>
 
 using emscripten::val;
 
@@ -15,16 +16,15 @@ namespace {
 std::string px(int pixels) { return std::to_string(pixels) + "px"; }
 
 // Where a control goes among its siblings in the page, whose order Tab and
-// screen readers follow: by the tab index of the first control in it (or
-// it) that takes the focus, so that order is the tab order; then, for those
-// that take none, by their own tab index.
-std::pair<int, int> pageOrder(const rt::Form& form, const rt::Control& control)
+// screen readers follow: by its tab index, or a frame by that of the first
+// control in it that takes the focus, so the page's order is the tab order.
+int pageOrder(const rt::Form& form, const rt::Control& control)
 {
-    int focus = INT_MAX;
+    int order = INT_MAX;
     for (const rt::Control* c : form.controls())
-        if ((c == &control || c->container() == &control) && c->canFocus())
-            focus = std::min(focus, c->tabIndex());
-    return {focus, control.tabIndex() < 0 ? INT_MAX : control.tabIndex()};
+        if (c->container() == &control && c->canFocus())
+            order = std::min(order, c->tabIndex());
+    return order != INT_MAX ? order : control.tabIndex() < 0 ? INT_MAX : control.tabIndex();
 }
 
 void tick(void* timer) { static_cast<rt::Timer*>(timer)->tick(); }

@@ -27,7 +27,11 @@ int pageOrder(const rt::Form& form, const rt::Control& control)
     return order != INT_MAX ? order : control.tabIndex() < 0 ? INT_MAX : control.tabIndex();
 }
 
-void tick(void* timer) { static_cast<rt::Timer*>(timer)->tick(); }
+void tick(void* timer)
+{
+    static_cast<rt::Timer*>(timer)->tick();
+    View::showChanges();
+}
 
 } // namespace
 
@@ -62,6 +66,7 @@ FormWindow::FormWindow(rt::Form& form, Kind kind)
                            [this](const std::string& type, const val& event) {
                                if (!closed_)
                                    activate(type, event);
+                               View::showChanges();
                            });
 }
 
@@ -97,6 +102,7 @@ val FormWindow::control(const rt::Control& control) const
 
 void FormWindow::show()
 {
+    View::showChanges();
     root_.set("hidden", false);
     if (kind_ == Kind::Main)
         document().set("title", toUtf16(form_.caption()));

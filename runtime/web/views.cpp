@@ -2,7 +2,10 @@
 
 #include "boundary.h"
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 using emscripten::val;
 
@@ -71,10 +74,10 @@ public:
         input.set("spellcheck", false);
         listen("keydown beforeinput input copy cut compositionstart compositionend focus select "
                "selectionchange");
-        modelChanged();
+        show();
     }
 
-    void modelChanged() override { show(false); }
+    void show() override { show(false); }
 
 private:
     void event(const std::string& type, const val& e) override
@@ -221,21 +224,24 @@ public:
         : View(box, element("div", "nw-status"), parent), box_(box)
     {
         handle().call<void>("setAttribute", val("role"), val("status"));
-        modelChanged();
+        show();
     }
 
-    void modelChanged() override
+    // Only a new message is written: screen readers announce every write.
+    void show() override
     {
         val line = handle();
-        const val shown = toDisplay(box_.text());
-        if (!line["textContent"].strictlyEquals(shown))
-            line.set("textContent", shown);
+        if (!shown_ || *shown_ != box_.text()) {
+            shown_ = box_.text();
+            line.set("textContent", toDisplay(box_.text()));
+        }
         setAttribute(line, "aria-label", box_.accessibleName());
         showColors(line, box_);
     }
 
 private:
     rt::TextBox& box_;
+    std::optional<rt::Text> shown_;
 };
 
 // ---- Push button: a click from the mouse, or Enter or Space while it has the focus.
@@ -279,7 +285,7 @@ public:
         View::place(placement);
     }
 
-    void modelChanged() override
+    void show() override
     {
         handle().set("textContent", toUtf16(label_.caption()));
         if (layout_)
@@ -351,6 +357,32 @@ void View::place(const Placement& placement)
     moveTo(element_, placement.layout.rect(model_));
 }
 
+namespace {
+
+std::vector<View*>& changedViews()
+{
+    static std::vector<View*> views;
+    return views;
+}
+
+} // namespace
+
+void View::modelChanged()
+{
+    if (!changed_) {
+        changed_ = true;
+        changedViews().push_back(this);
+    }
+}
+
+void View::showChanges()
+{
+    for (View* view : std::exchange(changedViews(), {})) {
+        view->changed_ = false;
+        view->show();
+    }
+}
+
 void View::detach()
 {
     if (!attached_)
@@ -358,6 +390,8 @@ void View::detach()
     attached_ = false;
     listener_.stop();
     model_.setView(nullptr);
+    std::erase(changedViews(), this);
+    changed_ = false;
 }
 
 void View::listen(const char* types)
@@ -365,6 +399,7 @@ void View::listen(const char* types)
     listener_ = Listener(element_, types, [this](const std::string& type, const val& event) {
         if (attached_)
             this->event(type, event);
+        showChanges();
     });
 }
 

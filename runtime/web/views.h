@@ -42,18 +42,28 @@ public:
     // The model is going: from now on the element only behaves as itself.
     void detach();
 
+    // A model changes many times in one event (a keystroke's cascade writes
+    // and selects each field again and again); each view shows it once, at
+    // the end of the event, from here.
+    static void showChanges();
+
 protected:
     // The element's events of `types` (space-separated) reach event() while
-    // the view is attached.
+    // the view is attached; the changes they make are shown after each.
     void listen(const char* types);
     virtual void event(const std::string&, const emscripten::val&) {}
-    void modelChanged() override {}
+    // Shows the model again, whole.
+    virtual void show() {}
+    bool changed() const { return changed_; }
 
 private:
+    void modelChanged() final;
+
     rt::Control& model_;
     emscripten::val element_;
     Listener listener_;
     bool attached_ = true;
+    bool changed_ = false;
 };
 
 // The view for a model control, appended to `parent`; nullptr for a control

@@ -78,7 +78,8 @@ coverage: test-deps
 
 # Start-up against a bare Qt window, keystroke cascades, conversions (build-bench);
 # numberwell.exe's start-up under Wine against a bare Win32 window, and its size
-# (build-bench-windows).
+# (build-bench-windows); the page's size, start-up and a keystroke in headless
+# Chromium (build-web).
 bench: test-deps
 	@scripts/bench
 

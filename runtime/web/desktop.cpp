@@ -124,9 +124,14 @@ TextMeasure::~TextMeasure() { probe_.call<void>("remove"); }
 
 int TextMeasure::lineHeight(const rt::Font& font)
 {
-    applyFont(probe_, font);
-    probe_.set("textContent", val("Xg"));
-    return static_cast<int>(std::ceil(probe_.call<val>("getBoundingClientRect")["height"].as<double>()));
+    auto [it, added] = heights_.try_emplace({font.face, font.pointSize, font.bold}, 0);
+    if (added) {
+        applyFont(probe_, font);
+        probe_.set("textContent", val("Xg"));
+        it->second = static_cast<int>(
+            std::ceil(probe_.call<val>("getBoundingClientRect")["height"].as<double>()));
+    }
+    return it->second;
 }
 
 int TextMeasure::textWidth(const rt::Font& font, const val& text)

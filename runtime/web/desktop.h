@@ -9,7 +9,9 @@
 #include <emscripten/val.h>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 
 namespace rtweb {
 
@@ -33,11 +35,12 @@ public:
     TextMeasure(const TextMeasure&) = delete;
     TextMeasure& operator=(const TextMeasure&) = delete;
 
-    int lineHeight(const rt::Font& font);
+    int lineHeight(const rt::Font& font); // remembered: each costs the page a layout
     int textWidth(const rt::Font& font, const emscripten::val& text);
 
 private:
     emscripten::val probe_;
+    std::map<std::tuple<rt::Font::Face, double, bool>, int> heights_;
 };
 
 // Events of `types` (space-separated) on a page element, handed to a

@@ -7,25 +7,12 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 
+using bench::watchFirstFrame;
+Q_COREAPP_STARTUP_FUNCTION(watchFirstFrame)
+
 namespace {
-
-class FirstPaint : public QObject {
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !seen_) {
-            seen_ = true;
-            QTimer::singleShot(0, watched, [] { bench::firstFrame(); });
-        }
-        return false;
-    }
-
-private:
-    bool seen_ = false;
-};
 
 QLineEdit* field(QWidget* frame)
 {
@@ -55,8 +42,6 @@ int main(int argc, char** argv)
         box->setGeometry(f.x, f.y, 201, 49);
         field(box);
     }
-    FirstPaint watch;
-    top.installEventFilter(&watch);
     top.show();
     return QApplication::exec();
 }

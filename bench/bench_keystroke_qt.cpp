@@ -54,10 +54,10 @@ struct Session {
     {
         app.dispatch([this] { f.show(); });
         for (rt::TextBox* box : {&f.txtDen, &f.txtASCII, &f.txtHex, &f.txtBin})
-            paints.watch(host.widget(*box));
+            paints.watch(host.control(*box));
         settle();
     }
-    QWidget* widget(rt::TextBox& box) const { return host.widget(box); }
+    QWidget* widget(rt::TextBox& box) const { return host.control(box); }
 
     static void key(QWidget* w, int code, const QString& text)
     {

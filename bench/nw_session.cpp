@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -122,12 +123,17 @@ void runStep(std::size_t i)
 
 int main(int argc, char** argv)
 {
-    return rtqt::run<frmMain>(argc, argv, kProduct, [](QWidget* top) {
-        mainWindow = top;
-        QTimer::singleShot(kGiveUpMs, top, [] {
-            std::fprintf(stderr, "nw_session: the program did not end on Escape\n");
-            QCoreApplication::exit(kGaveUp);
+    return rtqt::run(argc, argv, kProduct, [](rt::Application& app) -> rt::Form& {
+        auto& f = app.defaultInstance<frmMain>();
+        // The steps start once the event loop runs, with the window up.
+        QTimer::singleShot(0, [&app, &f] {
+            mainWindow = static_cast<rtqt::QtHost&>(app.host()).window(f);
+            QTimer::singleShot(kGiveUpMs, mainWindow, [] {
+                std::fprintf(stderr, "nw_session: the program did not end on Escape\n");
+                std::_Exit(kGaveUp);
+            });
+            runStep(0);
         });
-        runStep(0);
+        return f;
     });
 }

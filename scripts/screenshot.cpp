@@ -8,8 +8,10 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
@@ -19,10 +21,18 @@ int main(int argc, char** argv)
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     int one = 1;
-    return rtqt::run<frmMain>(one, argv, kProduct, [out](QWidget* window) {
-        if (auto* den = window->findChild<QLineEdit*>(QStringLiteral("txtDen")))
-            QTest::keyClicks(den, QStringLiteral("65"));
-        const bool saved = window->grab().save(out, "PNG");
-        QCoreApplication::exit(saved ? 0 : 1);
+    return rtqt::run(one, argv, kProduct, [out](rt::Application& app) -> rt::Form& {
+        auto& f = app.defaultInstance<frmMain>();
+        // Once the event loop runs, the window is up.
+        QTimer::singleShot(0, [&app, &f, out] {
+            auto& host = static_cast<rtqt::QtHost&>(app.host());
+            QTest::keyClicks(host.control(f.txtDen), QStringLiteral("65"));
+            if (!host.window(f)->grab().save(out, "PNG")) {
+                std::fprintf(stderr, "nw_screenshot: cannot write %s\n", qPrintable(out));
+                std::_Exit(1);
+            }
+            QCoreApplication::exit();
+        });
+        return f;
     });
 }

@@ -36,25 +36,33 @@ namespace {
 QAccessibleInterface* accessible(QWidget* w) { return QAccessible::queryAccessibleInterface(w); }
 
 // The converter window up, and the About window opened by its button unless
-// `withAbout` is false; with their own title bars where the desktop draws none.
+// `withAbout` is false.
 struct Session {
     rtqt::QtHost host;
     rt::Application app{host, kProduct};
     frmMain& f = app.defaultInstance<frmMain>();
     frmAbout& about = app.defaultInstance<frmAbout>();
-    explicit Session(bool titleBars = false, bool withAbout = true)
+    explicit Session(bool withAbout = true)
     {
         host.setErrorBoxes(false);
-        host.setTitleBars(titleBars);
         f.show();
         if (withAbout)
-            QTest::mouseClick(host.widget(f.cmdAbout), Qt::LeftButton);
+            QTest::mouseClick(host.control(f.cmdAbout), Qt::LeftButton);
     }
-    std::vector<rt::Form*> forms() { return {&f, &about}; }
+    template <class W = QLineEdit> W* w(const rt::Control& c) { return qobject_cast<W*>(host.control(c)); }
 };
 
-// ---- Both windows as desktops show them. First: once a test below ends the
-// program, later event loops return at once.
+// The application's palette or font for the length of a test, whatever it asserts.
+template <class T, T (*get)(), void (*set)(const T&)> struct Restore {
+    T saved = get();
+    ~Restore() { set(saved); }
+};
+QPalette appPalette() { return QApplication::palette(); }
+void setAppPalette(const QPalette& p) { QApplication::setPalette(p); }
+QFont appFont() { return QApplication::font(); }
+void setAppFont(const QFont& f) { QApplication::setFont(f); }
+
+// ---- Both windows as desktops show them
 
 rt::Rgb rgb8(QColor c)
 {
@@ -88,51 +96,36 @@ QPalette darkPalette()
         p.setColor(group, QPalette::Window, window);
         p.setColor(group, QPalette::Button, window);
         p.setColor(group, QPalette::Base, base);
-        p.setColor(group, QPalette::AlternateBase, window);
         const QColor fore = group == QPalette::Disabled ? QColor(110, 113, 117) : text;
         for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
             p.setColor(group, role, fore);
-        p.setColor(group, QPalette::Highlight, QColor(61, 174, 233));
-        p.setColor(group, QPalette::HighlightedText, text);
     }
     return p;
 }
 
-// Fields with a background the program fixes, and the title bar, which paints
-// from the palette alone; the converter window's is inactive behind the About
-// window, so both of its shades are read.
+// The fields with a background the program fixes.
 TEST(Readability, EveryTextTheProgramColoursReadsUnderLightAndDarkPalettes)
 {
+    const Restore<QPalette, appPalette, setAppPalette> restore;
     const std::pair<const char*, QPalette> palettes[] = {
         {"light", QApplication::style()->standardPalette()}, {"dark", darkPalette()}};
     for (const auto& [name, palette] : palettes) {
         QApplication::setPalette(palette);
-        Session s(true);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(s.host.window(s.about)));
+        Session s;
         int fixed = 0;
-        for (rt::Form* form : s.forms()) {
-            for (rt::Control* c : form->controls()) {
-                if (c->kind() != rt::Control::Kind::TextBox ||
-                    !static_cast<rt::TextBox*>(c)->backColor())
+        for (const rt::Form* form : {static_cast<rt::Form*>(&s.f), static_cast<rt::Form*>(&s.about)})
+            for (const rt::Control* c : form->controls()) {
+                const auto* box = dynamic_cast<const rt::TextBox*>(c);
+                if (!box || !box->backColor())
                     continue;
                 ++fixed;
-                QWidget* field = s.host.widget(*c);
-                ASSERT_FALSE(static_cast<QLineEdit*>(field)->text().isEmpty()) << c->name();
+                QLineEdit* field = s.w(*c);
+                ASSERT_FALSE(field->text().isEmpty()) << c->name();
                 EXPECT_GE(renderedContrast(field, field->rect().adjusted(3, 3, -3, -3)), 4.5)
                     << c->name() << " under the " << name << " palette";
             }
-            QWidget* bar = s.host.window(*form)->findChild<QWidget*>("titleBar");
-            ASSERT_NE(bar, nullptr) << form->name();
-            // part, least contrast: text, then the buttons' glyphs as graphics
-            const std::pair<const char*, double> parts[] = {
-                {"title", 4.5}, {"Minimise", 3}, {"Close", 3}};
-            for (const auto& [part, least] : parts)
-                EXPECT_GE(renderedContrast(bar, bar->findChild<QWidget*>(part)->geometry()), least)
-                    << form->name() << " " << part << " under the " << name << " palette";
-        }
         EXPECT_EQ(fixed, 1) << "the status line is the one fixed background";
     }
-    QApplication::setPalette(QApplication::style()->standardPalette());
 }
 
 QRect captionRect(QGroupBox* box)
@@ -148,27 +141,26 @@ QRect captionRect(QGroupBox* box)
 }
 
 // A caption's glyphs must look the same with the field in its frame shown
-// and hidden: a field drawn over them would cut them. The title bar grows
-// with the font: its title and glyphs are never cut.
-TEST(Captions, NoFrameCaptionLabelOrTitleIsCutInTheDesktopsDefaultFonts)
+// and hidden: a field drawn over them would cut them.
+TEST(Captions, NoFrameCaptionOrLabelIsCutInTheDesktopsDefaultFonts)
 {
+    const Restore<QFont, appFont, setAppFont> restore;
     // desktop, its default font and size, what fontconfig renders that as
     const std::tuple<const char*, const char*, double, const char*> desktops[] = {
         {"GNOME", "Cantarell", 11, "Cantarell"},
         {"KDE", "Noto Sans", 10, "Noto Sans"},
         {"qt6ct", "DejaVu LGC Sans", 12, "DejaVu Sans"},
     };
-    const QFont original = QApplication::font();
     for (const auto& [desktop, family, points, rendered] : desktops) {
         QFont font(family);
         font.setPointSizeF(points);
         QApplication::setFont(font);
         ASSERT_EQ(QFontInfo(font).family(), rendered) << family << ": scripts/install-deps";
-        Session s(true);
+        Session s;
         for (rt::Control* c : s.f.controls()) {
-            if (c->kind() != rt::Control::Kind::Frame)
+            auto* box = s.w<QGroupBox>(*c);
+            if (!box)
                 continue;
-            auto* box = static_cast<QGroupBox*>(s.host.widget(*c));
             QWidget* field = box->findChild<QLineEdit*>();
             const QRect caption = captionRect(box) & box->rect();
             field->hide();
@@ -190,23 +182,12 @@ TEST(Captions, NoFrameCaptionLabelOrTitleIsCutInTheDesktopsDefaultFonts)
             EXPECT_GE(box->width(), captionRect(box).right()) << c->name() << " in " << desktop;
         }
         for (const rt::Label* label : {&s.about.Label1, &s.about.Label2, &s.about.Label3}) {
-            auto* l = static_cast<QLabel*>(s.host.widget(*label));
+            auto* l = s.w<QLabel>(*label);
             EXPECT_LE(l->fontMetrics().height(), l->height()) << label->name() << " " << desktop;
             EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width())
                 << label->name() << " " << desktop;
         }
-        for (rt::Form* form : s.forms()) {
-            QWidget* bar = s.host.window(*form)->findChild<QWidget*>("titleBar");
-            const auto* title = bar->findChild<QLabel*>("title");
-            EXPECT_LE(title->fontMetrics().height(), title->height()) << form->name() << desktop;
-            for (const char* button : {"Minimise", "Close"})
-                EXPECT_LE(bar->fontMetrics().height(), bar->findChild<QWidget*>(button)->width())
-                    << form->name() << " " << button << " in " << desktop;
-        }
-        const auto* title = s.host.window(s.f)->findChild<QLabel*>("title");
-        EXPECT_LE(title->fontMetrics().horizontalAdvance(title->text()), title->width()) << desktop;
     }
-    QApplication::setFont(original);
 }
 
 // Events reach screen readers only through a platform's accessibility bridge
@@ -215,7 +196,7 @@ TEST(Captions, NoFrameCaptionLabelOrTitleIsCutInTheDesktopsDefaultFonts)
 TEST(ScreenReaders, EachStatusMessageIsANewNotificationInTheStatusBarAndTheClearingIsNone)
 {
     Session s;
-    QLineEdit* status = qobject_cast<QLineEdit*>(s.host.widget(s.f.txtInfo));
+    QLineEdit* status = s.w(s.f.txtInfo);
     QAccessibleInterface* field = accessible(status);
     QAccessibleInterface* bar = field->parent();
     EXPECT_EQ(field->role(), QAccessible::EditableText);
@@ -236,7 +217,7 @@ TEST(ScreenReaders, EachStatusMessageIsANewNotificationInTheStatusBarAndTheClear
     const std::tuple<const char*, const rt::TextBox*, const char*> typed[] = {
         {"300", &s.f.txtDen, "300"}, {"backspace", &s.f.txtDen, "\b"}, {"4A", &s.f.txtHex, "\b4A"}};
     for (const auto& [step, box, keys] : typed) {
-        QTest::keyClicks(qobject_cast<QLineEdit*>(s.host.widget(*box)), keys);
+        QTest::keyClicks(s.w(*box), keys);
         record(step);
     }
     s.f.tmrEmptyFields.tick();
@@ -250,8 +231,7 @@ TEST(ScreenReaders, EachStatusMessageIsANewNotificationInTheStatusBarAndTheClear
 // ---- The converter window's widgets, driven by the toolkit's events
 
 struct Widgets : ::testing::Test, Session {
-    explicit Widgets(bool titleBars = false) : Session(titleBars, false) {}
-    template <class W = QLineEdit> W* w(const auto& c) { return qobject_cast<W*>(host.widget(c)); }
+    Widgets() : Session(false) {}
 };
 
 // Window pixels catch a field in the wrong frame; a frame's or button's name is its caption.
@@ -263,7 +243,7 @@ TEST_F(Widgets, AFixedWindowNamedByItsTitleWithItsControlsAtTheirPixelsAndNames)
     EXPECT_EQ(accessible(top)->text(QAccessible::Name), "Numberwell");
     EXPECT_EQ(top->size(), QSize(422, 143));
     EXPECT_EQ(top->minimumSize(), top->maximumSize());
-    // control, its place in the window's content area, its name
+    // control, its place in the window, its name
     const std::tuple<const rt::Control*, QRect, const char*> rows[] = {
         {&f.fraden, {8, 0, 201, 49}, "Denary"},    {&f.fraascii, {216, 0, 201, 49}, "Ascii"},
         {&f.frahex, {8, 56, 201, 49}, "Hex"},      {&f.frabin, {216, 56, 201, 49}, "Binary"},
@@ -272,7 +252,7 @@ TEST_F(Widgets, AFixedWindowNamedByItsTitleWithItsControlsAtTheirPixelsAndNames)
         {&f.txtInfo, {8, 112, 353, 25}, "Status"}, {&f.cmdAbout, {368, 112, 49, 25}, "About"},
     };
     for (const auto& [c, rect, caption] : rows) {
-        QWidget* x = host.widget(*c);
+        QWidget* x = host.control(*c);
         EXPECT_EQ(QRect(x->mapTo(top, QPoint()), x->size()), rect) << c->name();
         EXPECT_EQ(accessible(x)->text(QAccessible::Name), caption) << c->name();
     }
@@ -281,22 +261,26 @@ TEST_F(Widgets, AFixedWindowNamedByItsTitleWithItsControlsAtTheirPixelsAndNames)
               QColor(192, 255, 192));
 }
 
-TEST_F(Widgets, FocusMovedByCodeReachesTheWidgetAndByTheUserTheModel)
+TEST_F(Widgets, FocusStartsInDenaryFollowsTheTabIndexAndEveryMoveReachesTheModel)
 {
+    QWidget* top = host.window(f);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    QStringList order;
+    for (int i = 0; i < 6; ++i) {
+        order << top->focusWidget()->objectName() + (f.focused() == &f.cmdAbout ? "*" : "");
+        QTest::keyClick(top->focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order.join(' '), "txtDen txtHex txtASCII txtBin cmdAbout* txtDen");
     f.setFocus(f.txtBin);
-    EXPECT_EQ(host.window(f)->focusWidget(), host.widget(f.txtBin));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(host.window(f)));
-    QTest::keyClick(host.widget(f.txtBin), Qt::Key_Tab);
-    EXPECT_EQ(f.focused(), &f.cmdAbout);
+    EXPECT_EQ(top->focusWidget(), host.control(f.txtBin));
 }
 
 struct About : Widgets {
     QWidget* box = nullptr;
-    explicit About(bool titleBars = false) : Widgets(titleBars) {}
     void SetUp() override
     {
         QTest::keyClicks(w(f.txtDen), "65");
-        QTest::mouseClick(host.widget(f.cmdAbout), Qt::LeftButton);
+        QTest::mouseClick(host.control(f.cmdAbout), Qt::LeftButton);
         box = host.window(about);
         ASSERT_NE(box, nullptr);
     }
@@ -317,63 +301,21 @@ TEST_F(About, ShowsIconNameCreditAndVersionAndEnterOnOkClosesItEscapeDoesNot)
         EXPECT_EQ(w<QLabel>(*label)->font().bold(), bold) << text;
         EXPECT_DOUBLE_EQ(w<QLabel>(*label)->font().pointSizeF(), points) << text;
     }
-    EXPECT_EQ(box->focusWidget(), host.widget(about.cmdOK));
-    QTest::keyClick(host.widget(about.cmdOK), Qt::Key_Escape);
+    EXPECT_EQ(box->focusWidget(), host.control(about.cmdOK));
+    QTest::keyClick(host.control(about.cmdOK), Qt::Key_Escape);
     EXPECT_TRUE(box->isVisible());
-    QTest::keyClick(host.widget(about.cmdOK), Qt::Key_Return);
+    QTest::keyClick(host.control(about.cmdOK), Qt::Key_Return);
     EXPECT_EQ(host.window(about), nullptr);
     EXPECT_EQ(w(f.txtDen)->text(), "65");
 }
 
-// The title bar the windows draw where the desktop draws none, forced on.
-struct TitleBar : About {
-    TitleBar() : About(true) {}
-    static QWidget* bar(QWidget* top) { return top->findChild<QWidget*>("titleBar"); }
-};
-
-TEST_F(TitleBar, ShowsIconAndTitleAndOnlyMinimiseAndCloseWhichCloseThroughTheModel)
+TEST_F(About, ClosesWhenTheConverterWindowIsActivated)
 {
-    // window, title
-    const std::pair<QWidget*, const char*> rows[] = {{host.window(f), "Numberwell"},
-                                                     {box, "About Numberwell"}};
-    for (const auto& [top, title] : rows) {
-        QAccessibleInterface* a = accessible(bar(top));
-        ASSERT_EQ(a->role(), QAccessible::TitleBar) << title;
-        EXPECT_EQ(a->text(QAccessible::Name), title);
-        QStringList buttons;
-        for (int i = 0; i < a->childCount(); ++i)
-            if (a->child(i)->role() == QAccessible::Button)
-                buttons << a->child(i)->text(QAccessible::Name);
-        EXPECT_EQ(buttons.join(','), "Minimise,Close") << title;
-        const QPixmap icon = bar(top)->findChild<QLabel*>("icon")->pixmap();
-        EXPECT_EQ(icon.deviceIndependentSize(), QSizeF(16, 16)) << title;
-    }
-    QTest::mouseClick(bar(box)->findChild<QWidget*>("Minimise"), Qt::LeftButton);
-    EXPECT_TRUE(box->isMinimized());
-    EXPECT_TRUE(about.loaded());
-    QTest::mouseClick(bar(box)->findChild<QWidget*>("Close"), Qt::LeftButton);
-    EXPECT_FALSE(about.loaded()) << "closed through the model";
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box));
+    host.window(f)->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.window(f)));
     EXPECT_EQ(host.window(about), nullptr);
-    EXPECT_TRUE(f.loaded());
-}
-
-TEST_F(TitleBar, ContentKeepsItsPixelsBelowTheBarAndTheFocusStaysInIt)
-{
-    QWidget* top = host.window(f);
-    const int barHeight = bar(top)->height();
-    EXPECT_EQ(bar(top)->geometry(), QRect(0, 0, 422, barHeight));
-    EXPECT_EQ(top->size(), QSize(422, barHeight + 143));
-    EXPECT_EQ(top->minimumSize(), top->maximumSize());
-    EXPECT_EQ(host.widget(f.txtBin)->mapTo(top, QPoint()), QPoint(224, barHeight + 72));
-    f.setFocus(f.txtDen);
-    QTest::mouseClick(bar(top), Qt::LeftButton);
-    QTest::mouseClick(bar(top)->findChild<QWidget*>("Minimise"), Qt::LeftButton);
-    QStringList order;
-    for (int i = 0; i < 6 && top->focusWidget(); ++i) {
-        order << top->focusWidget()->objectName();
-        QTest::keyClick(top->focusWidget(), Qt::Key_Tab);
-    }
-    EXPECT_EQ(order.join(' '), "txtDen txtHex txtASCII txtBin cmdAbout txtDen");
+    EXPECT_FALSE(about.loaded());
 }
 
 TEST_F(Widgets, ContextMenuOffersWhatAppliesAndSelectsAllThroughTheModel)
@@ -439,22 +381,22 @@ TEST_F(Widgets, PastedAndCommittedTextArrivesInTheCodePage)
 // Key events reach the model and fields show its text; cascades are covered headless.
 TEST_F(Widgets, KeyEventsReachTheModelAndTheFieldsShowIt)
 {
-    const std::tuple<const rt::TextBox*, const char*, const char*> rows[] = {
-        {&f.txtDen, "\b65x", "65|41|01000001|A|Welcome!"},
-        {&f.txtBin, "\b101\r", "5|05|00000101|\u2405|Welcome!"},
-        {&f.txtHex, "\b4a", "74|4a|01001010|J|Welcome!"},
-        {&f.txtHex, "\b4A", "|4A|||Hex must be 00-FF"},
+    const std::tuple<const rt::TextBox*, const char*, Qt::KeyboardModifiers, const char*> rows[] = {
+        {&f.txtDen, "\b65x", Qt::NoModifier, "65|41|01000001|A|Welcome!"},
+        {&f.txtDen, "7", Qt::ControlModifier, "65|41|01000001|A|Welcome!"},
+        {&f.txtBin, "\b101\r", Qt::NoModifier, "5|05|00000101|\u2405|Welcome!"},
+        {&f.txtHex, "\b4a", Qt::NoModifier, "74|4a|01001010|J|Welcome!"},
+        {&f.txtHex, "\b4A", Qt::NoModifier, "|4A|||Hex must be 00-FF"},
     };
-    for (const auto& [field, keys, want] : rows) {
-        QTest::keyClicks(w(*field), keys);
+    for (const auto& [field, keys, modifiers, want] : rows) {
+        QTest::keyClicks(w(*field), keys, modifiers);
         QStringList shown;
         for (const rt::TextBox* t : {&f.txtDen, &f.txtHex, &f.txtBin, &f.txtASCII, &f.txtInfo})
             shown << w(*t)->text();
         EXPECT_EQ(shown.join('|'), want) << keys;
     }
-    // Escape on an empty field ends the program; last, as later event loops then return at once.
     QTest::keyClicks(w(f.txtHex), "\b\x1b");
-    EXPECT_TRUE(app.ended());
+    EXPECT_TRUE(app.ended()) << "Escape on an empty field ends the program";
 }
 
 } // namespace

@@ -1,77 +1,64 @@
-// Binds the forms runtime to Qt Widgets: each loaded window becomes a real
-// top-level widget, each control a widget that shows the model and forwards
-// the user's input into it. Text, layout and start-up rules come from the
-// runtime; this binding only does what Qt needs.
+// Binds the forms runtime to Qt Widgets: each loaded window becomes a
+// top-level widget of standard widgets (formwindow.h, views.h) that show the
+// model and hand the user's input to it. Text, layout and start-up rules come
+// from the runtime; this binding only does what Qt needs.
 #pragma once
 
 #include "forms.h"
 #include "program.h"
 
-#include <QObject>
-#include <QString>
-
 #include <functional>
 #include <map>
 #include <memory>
 
-class QTimer;
 class QWidget;
 
 namespace rtqt {
 
-// Field text to a QString and back, through the runtime's UTF-16 rules.
-QString toDisplay(const rt::Text& text);
-QString toUtf16(const rt::Text& text);
-rt::Text fromUtf16(const QString& text);
+class FormWindow;
 
 class QtHost : public rt::Host {
 public:
     QtHost();
     ~QtHost() override;
+    QtHost(const QtHost&) = delete;
+    QtHost& operator=(const QtHost&) = delete;
 
+    // The event loop, and the end of it.
+    void exec() override;
+    void quit() override;
+    void reportError(const std::string& title, const std::string& message) override;
+    // The windows and what is in them.
     void formLoaded(rt::Form& form) override;
     void formShown(rt::Form& form) override;
     void formUnloaded(rt::Form& form) override;
     void focusMoved(rt::Control& control) override;
     void timerChanged(rt::Timer& timer) override;
-    void exec() override;
-    void quit() override;
-    void reportError(const std::string& title, const std::string& message) override;
 
     // Off for tests: an error is then only printed, never shown in a modal box.
     void setErrorBoxes(bool on) { errorBoxes_ = on; }
-    // Each window draws its own title bar above its content, for desktops
-    // where nothing else draws one; windows loaded from then on.
-    void setTitleBars(bool on) { titleBars_ = on; }
-    // Called once, when the first window shown has been painted.
-    void setFirstFrame(std::function<void(QWidget*)> firstFrame);
-
-    // The top-level widget of a loaded window, or nullptr.
+    // The top-level widget of a loaded form, or nullptr.
     QWidget* window(const rt::Form& form) const;
-    // The widget that shows a control of a loaded window, or nullptr.
-    QWidget* widget(const rt::Control& control) const;
+    // The widget that shows a control of a loaded form, or nullptr.
+    QWidget* control(const rt::Control& control) const;
 
 private:
-    struct Window;
-    std::map<rt::Form*, std::unique_ptr<Window>, std::less<>> windows_;
-    std::map<rt::Timer*, QTimer*> timers_;
-    std::function<void(QWidget*)> firstFrame_;
+    FormWindow* find(const rt::Form& form) const;
+
+    std::map<const rt::Form*, std::unique_ptr<FormWindow>> windows_;
     bool errorBoxes_ = true;
-    bool titleBars_ = false;
-    QMetaObject::Connection focusWatch_;
+    bool running_ = false;
 };
 
-// Runs the program with the start-up window `startup` makes; returns the exit
-// code, or 2 with a one-line hint when no display can be reached.
+// Runs the program with the start-up window `startup` makes and returns its
+// exit code; with no windowing system to start on, it says why in one line
+// and exits with 2 (desktop.h).
 int run(int argc, char** argv, const rt::Product& product,
-        const std::function<rt::Form&(rt::Application&)>& startup,
-        std::function<void(QWidget*)> firstFrame = {});
+        const std::function<rt::Form&(rt::Application&)>& startup);
 
-template <class F>
-int run(int argc, char** argv, const rt::Product& product,
-        std::function<void(QWidget*)> firstFrame = {})
+template <class F> int run(int argc, char** argv, const rt::Product& product)
 {
-    return run(argc, argv, product, rt::defaultStartup<F>, std::move(firstFrame));
+    return run(argc, argv, product, rt::defaultStartup<F>);
 }
 
 } // namespace rtqt

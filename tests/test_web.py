@@ -152,6 +152,8 @@ class Page(unittest.TestCase):
                 dialog = self.d.find_element(By.CSS_SELECTOR, "dialog[open]")
                 self.assertEqual(dialog.text.split("\n"), ["About Numberwell", "Numberwell", "by Quennick", "OK", "v2.19"])
                 self.assertFalse(self.d.execute_script("return arguments[0].matches(':modal')", dialog))
+                icon = self.d.find_element(By.CSS_SELECTOR, "link[rel=icon]").get_attribute("href")
+                self.assertEqual(dialog.find_element(By.TAG_NAME, "img").get_attribute("src"), icon)
                 self.assertEqual(self.d.switch_to.active_element.text, "OK")
                 close()
                 self.assertEqual(self.d.find_elements(By.TAG_NAME, "dialog"), [])

@@ -52,8 +52,8 @@ FormWindow::FormWindow(rt::Form& form, Kind kind)
     val client = element("div", "nw-client");
     root_.call<void>("append", heading, client);
     root_.set("hidden", true);
-    document()["body"].call<void>("append", root_);
 
+    // Built and placed outside the page, which then takes it in one step.
     addViews(client, nullptr);
     layout_ = std::make_unique<rt::Layout>(form, kDpi, metrics_);
     client["style"].set("width", px(layout_->clientWidth()));
@@ -61,6 +61,7 @@ FormWindow::FormWindow(rt::Form& form, Kind kind)
     const Placement placement{*layout_, metrics_};
     for (const auto& view : views_)
         view->place(placement);
+    document()["body"].call<void>("append", root_);
 
     activation_ = Listener(root_, "focusin mousedown",
                            [this](const std::string& type, const val& event) {

@@ -6,7 +6,7 @@ JOBS         ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE        := cmake
 
-.PHONY: all deps test-deps configure build run test sanitize windows package-windows \
+.PHONY: all deps test-deps configure build run test sanitize windows package-windows web run-web \
         bench fuzz coverage valgrind package release check-reproducible screenshot clean
 
 all: build
@@ -29,7 +29,8 @@ run: build
 	@build/app/numberwell
 
 # The whole suite; again built with AddressSanitizer and UBSan; then the
-# toolkit-free suites built for Windows and run under Wine.
+# toolkit-free suites built for Windows and run under Wine; then built with
+# Emscripten and run under node, with the page in headless Chromium.
 test: test-deps
 	@$(CMAKE) --preset release -DNW_TESTS=ON >/dev/null
 	@$(CMAKE) --build --preset release -j $(JOBS)
@@ -38,6 +39,9 @@ test: test-deps
 	@$(MAKE) --no-print-directory windows
 	@scripts/wine-run build-windows/wine
 	@ctest --preset windows -j $(JOBS)
+	@$(CMAKE) --preset web -DNW_TESTS=ON >/dev/null
+	@$(CMAKE) --build --preset web -j $(JOBS)
+	@ctest --preset web -j $(JOBS)
 
 sanitize: test-deps
 	@$(CMAKE) --preset asan-ubsan >/dev/null
@@ -54,6 +58,17 @@ windows: test-deps
 package-windows: windows
 	@$(CMAKE) --build --preset windows --target package_zip package_msi
 
+# build-web/numberwell.html: the program as one page, opened from disk or any
+# static host (Emscripten; its tests need the test packages).
+web: test-deps
+	@$(CMAKE) --preset web -DNW_TESTS=OFF >/dev/null
+	@$(CMAKE) --build --preset web -j $(JOBS)
+
+# Opens the page where there is a desktop; otherwise says where it is.
+run-web: web
+	@if [ -n "$${DISPLAY}$${WAYLAND_DISPLAY}" ] && command -v xdg-open >/dev/null; then \
+	  xdg-open build-web/numberwell.html; else echo "$(CURDIR)/build-web/numberwell.html"; fi
+
 # libFuzzer on the converter window for FUZZ_SECONDS (clang-14, build-fuzz).
 fuzz: test-deps
 	@scripts/fuzz $(FUZZ_SECONDS)
@@ -64,7 +79,8 @@ coverage: test-deps
 
 # Start-up against a bare Qt window, keystroke cascades, conversions (build-bench);
 # numberwell.exe's start-up under Wine against a bare Win32 window, and its size
-# (build-bench-windows).
+# (build-bench-windows); the page's size, start-up and a keystroke in headless
+# Chromium (build-web).
 bench: test-deps
 	@scripts/bench
 

@@ -5,6 +5,10 @@
 #include "win32host.h"
 
 int main() { return rtwin::run<frmMain>(kProduct); }
+#elif defined(__EMSCRIPTEN__)
+#include "webhost.h"
+
+int main() { return rtweb::run<frmMain>(kProduct); }
 #else
 #include "qthost.h"
 

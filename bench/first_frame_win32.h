@@ -1,10 +1,10 @@
-// What both Windows start-up probes do: note when main() starts, and once
-// their window has painted its first frame, print how long after the
-// process's creation and after main() started that was, the wall clock, and
-// the peak working set so far, then leave at once. Under Wine the process is
-// created once Wine's loader has reached its server, so the first figure
-// leaves Wine's own start-up out; the wall clock lets the caller measure from
-// exec as well.
+// What both Windows start-up probes do: note when main() starts, watch from
+// outside the window's own code for its first painted frame, and then print
+// how long after the process's creation and after main() started that was,
+// the wall clock, and the peak working set so far, and leave at once. Under
+// Wine the process is created once Wine's loader has reached its server, so
+// the first figure leaves Wine's own start-up out; the wall clock lets the
+// caller measure from exec as well.
 // With NW_PROBE_DESCRIBE set, a probe prints its window's controls instead,
 // so that the two probes can be checked to show the same window.
 #pragma once
@@ -45,8 +45,39 @@ inline FILETIME& mainStarted()
     return t;
 }
 
+[[noreturn]] inline void firstFrame(HWND top);
+
+// The hook's own message, posted behind a window's first WM_PAINT.
+constexpr WPARAM kPainted = 0x4E57;
+
+// Every message this thread takes from its queue passes here before it is
+// dispatched. A top-level window's first WM_PAINT has a message of the
+// hook's own posted behind it, which is taken once that WM_PAINT is over;
+// the controls' own WM_PAINTs still pending are then painted at once, so the
+// frame reported is whole.
+inline LRESULT CALLBACK watch(int code, WPARAM removed, LPARAM lp)
+{
+    static HWND painting = nullptr;
+    const auto* msg = reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && removed == PM_REMOVE) {
+        if (!painting && msg->message == WM_PAINT && msg->hwnd &&
+            GetAncestor(msg->hwnd, GA_ROOT) == msg->hwnd) {
+            painting = msg->hwnd;
+            PostMessageW(painting, WM_NULL, kPainted, 0);
+        } else if (painting && msg->message == WM_NULL && msg->wParam == kPainted) {
+            RedrawWindow(painting, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            firstFrame(painting);
+        }
+    }
+    return CallNextHookEx(nullptr, code, removed, lp);
+}
+
 // The first thing main() does.
-inline void started() { GetSystemTimePreciseAsFileTime(&mainStarted()); }
+inline void started()
+{
+    GetSystemTimePreciseAsFileTime(&mainStarted());
+    SetWindowsHookExW(WH_GETMESSAGE, watch, nullptr, GetCurrentThreadId());
+}
 
 // The window's controls in z-order, with everything that decides how they look.
 inline std::string describe(HWND top)

@@ -1,10 +1,12 @@
 """Checks numberwell.exe as built: the version record and the icon a file
-manager shows, the DLLs it imports, and the zip it ships in. What the file
-must say comes from the build's arguments, never from this script.
+manager shows, the DLLs it imports, its hardening, and the zip it ships in.
+What the file must say comes from the build's arguments, never from this
+script.
 
     test_winexe.py version EXE VERSION DESCRIPTION NAME
     test_winexe.py icon EXE ICO
     test_winexe.py imports EXE
+    test_winexe.py hardening EXE
     test_winexe.py zip CMAKE BUILD_DIR EXE README VERSION
     test_winexe.py errors EXE DYNAMIC_EXE ICO VERSION DESCRIPTION NAME
 
@@ -16,6 +18,7 @@ import re
 import struct
 import subprocess
 import sys
+import tempfile
 import zipfile
 
 import pefile
@@ -36,6 +39,14 @@ COMPILER_RUNTIME = {
     "libgcc_s_seh-1.dll": "the compiler's support library",
     "libwinpthread-1.dll": "the threads library",
 }
+
+# What the loader does for a program marked so: ASLR, with high entropy; DEP;
+# no terminal-server compatibility shims.
+HARDENING = ("DYNAMIC_BASE", "HIGH_ENTROPY_VA", "NX_COMPAT", "TERMINAL_SERVER_AWARE")
+# The stack protector's failure (runtime/win32/desktop.cpp) fails fast with
+# FAST_FAIL_STACK_COOKIE_CHECK_FAILURE. The file is stripped of symbols, so
+# the code is found by its bytes, and the functions it guards by their calls.
+STACK_CHECK_FAILED = bytes.fromhex("b902000000cd29")  # mov ecx, 2; int 0x29
 
 
 class Missing(Exception):
@@ -152,6 +163,30 @@ def check_imports(exe):
     return problems
 
 
+def check_hardening(exe):
+    pe = pefile.PE(exe, fast_load=True)
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    rows = [(f"DllCharacteristics {flag}",
+             bool(flags & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"]), True)
+            for flag in HARDENING]
+    text = next(s for s in pe.sections if s.Name.rstrip(b"\0") == b".text").get_data()
+    failed = text.find(STACK_CHECK_FAILED)
+    calls = sum(1 for m in re.finditer(b"\xe8", text) if failed >= 0 and
+                m.start() + 5 + struct.unpack_from("<i", text, m.start() + 1)[0] == failed)
+    rows.append(("functions the stack protector guards", calls > 0, True))
+    return compare(rows)
+
+
+def without(exe, flag, folder):
+    """A copy of the file with one DllCharacteristics flag cleared."""
+    pe = pefile.PE(exe, fast_load=True)
+    pe.OPTIONAL_HEADER.DllCharacteristics &= ~pefile.DLL_CHARACTERISTICS[
+        f"IMAGE_DLLCHARACTERISTICS_{flag}"]
+    path = os.path.join(folder, f"without-{flag}.exe")
+    pe.write(path)
+    return path
+
+
 def check_zip(cmake, build, exe, readme, version):
     subprocess.run([cmake, "--build", build, "--target", "package_zip"], check=True,
                    stdout=subprocess.DEVNULL)
@@ -180,26 +215,29 @@ def run(check, *args):
 
 def check_errors(exe, dynamic, ico, version, description, name):
     """Files each check must refuse, and a word of what it must say."""
-    rows = [
-        ("no_version_record", check_version, (dynamic, version, description, name),
-         "no version record"),
-        ("another_description", check_version, (exe, version, "not " + description, name),
-         "FileDescription"),
-        ("another_version", check_version, (exe, version + ".1", description, name),
-         "FILEVERSION"),
-        ("no_icon_group", check_icon, (dynamic, ico), "no icon group"),
-        ("dynamic_cxx_runtime", check_imports, (dynamic,), "libstdc++-6.dll, the C++ runtime"),
-    ]
-    problems = []
-    for row, check, args, said in rows:
-        found = run(check, *args)
-        if not any(said in p for p in found):
-            problems.append(f"{row}: wanted a problem saying {said!r}, got {found!r}")
+    with tempfile.TemporaryDirectory() as folder:
+        rows = [(f"without_{flag.lower()}", check_hardening, (without(exe, flag, folder),), flag)
+                for flag in HARDENING] + [
+            ("no_version_record", check_version, (dynamic, version, description, name),
+             "no version record"),
+            ("another_description", check_version, (exe, version, "not " + description, name),
+             "FileDescription"),
+            ("another_version", check_version, (exe, version + ".1", description, name),
+             "FILEVERSION"),
+            ("no_icon_group", check_icon, (dynamic, ico), "no icon group"),
+            ("dynamic_cxx_runtime", check_imports, (dynamic,), "libstdc++-6.dll, the C++ runtime"),
+            ("no_stack_protector", check_hardening, (dynamic,), "stack protector"),
+        ]
+        problems = []
+        for row, check, args, said in rows:
+            found = run(check, *args)
+            if not any(said in p for p in found):
+                problems.append(f"{row}: wanted a problem saying {said!r}, got {found!r}")
     return problems
 
 
 CHECKS = {"version": check_version, "icon": check_icon, "imports": check_imports,
-          "zip": check_zip, "errors": check_errors}
+          "hardening": check_hardening, "zip": check_zip, "errors": check_errors}
 
 
 def main():

@@ -88,11 +88,11 @@ FormWindow::~FormWindow()
             DestroyIcon(icon);
 }
 
-HWND FormWindow::handleOf(const rt::Control& control) const
+HWND FormWindow::control(const rt::Control& control) const
 {
     for (const auto& view : views_)
-        if (&view->control() == &control)
-            return view->hwnd();
+        if (&view->model() == &control)
+            return view->handle();
     return nullptr;
 }
 
@@ -110,15 +110,17 @@ void FormWindow::show()
                      work.top + (work.bottom - work.top - (r.bottom - r.top)) / 2, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(hwnd_, SW_SHOW);
+        for (const auto& view : views_)
+            view->shown();
     }
     SetForegroundWindow(hwnd_);
 }
 
-void FormWindow::focus(const rt::Control& control)
+void FormWindow::focus(const rt::Control& target)
 {
     // An inactive window takes it up when it is next activated.
     if (GetActiveWindow() == hwnd_)
-        if (HWND h = handleOf(control))
+        if (HWND h = control(target))
             SetFocus(h);
 }
 
@@ -149,7 +151,7 @@ void FormWindow::close()
 void FormWindow::restoreFocus()
 {
     if (const rt::Control* focused = form_.focused())
-        if (HWND h = handleOf(*focused))
+        if (HWND h = control(*focused))
             SetFocus(h);
 }
 
@@ -161,10 +163,10 @@ LRESULT CALLBACK FormWindow::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return self ? self->handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+    return self ? self->message(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp)
+LRESULT FormWindow::message(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
     case WM_COMMAND:
@@ -199,6 +201,15 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp)
         if (!closed_)
             form_.userClose();
         return 0;
+    case WM_SETTINGCHANGE:
+        if (wp != SPI_SETHIGHCONTRAST)
+            break;
+        [[fallthrough]];
+    case WM_SYSCOLORCHANGE:
+        // High contrast on or off, or other colours: every control paints anew.
+        RedrawWindow(hwnd_, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        break;
     case WM_GETMINMAXINFO:
         // Fixed size: the frame may not hold out for a larger one.
         if (size_.cx > 0)

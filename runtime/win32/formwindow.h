@@ -2,10 +2,11 @@
 // children (a group box contains nothing in Win32), in tab-index order, placed
 // by rt::Layout at the window's DPI. Its window procedure only dispatches:
 // activation, closing, timers and DPI changes go to the model, WM_COMMAND and
-// WM_CTLCOLOR* back to the view of the control that sent them.
+// WM_CTLCOLOR* back to the view of the control that sent them, a change of
+// the system's colours to a repaint of every control.
 #pragma once
 
-#include "display.h"
+#include "desktop.h"
 #include "forms.h"
 #include "layout.h"
 #include "views.h"
@@ -27,11 +28,11 @@ public:
     FormWindow(const FormWindow&) = delete;
     FormWindow& operator=(const FormWindow&) = delete;
 
-    HWND hwnd() const { return hwnd_; }
-    HWND handleOf(const rt::Control& control) const;
+    HWND handle() const { return hwnd_; }
+    HWND control(const rt::Control& control) const;
 
     void show();
-    void focus(const rt::Control& control);
+    void focus(const rt::Control& target);
     void timerChanged(rt::Timer& timer);
     // The model has unloaded the form: cut the views from it, hide the window
     // and destroy it at the next turn of the event loop, since this can come
@@ -40,7 +41,7 @@ public:
 
 private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp);
     void layOut(int dpi, std::optional<POINT> at = std::nullopt);
     void fitClient(int dpi, std::optional<POINT> at);
     SIZE sizeAt(int dpi) const;

@@ -2,6 +2,9 @@
 
 #include "boundary.h"
 
+#include <ole2.h>
+#include <oleacc.h>
+
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -92,6 +95,65 @@ void moveTo(HWND hwnd, const rt::PixelRect& r, UINT flags = 0)
                  SWP_NOZORDER | SWP_NOACTIVATE | flags);
 }
 
+COLORREF colorRef(rt::Rgb c) { return RGB(c.r, c.g, c.b); }
+
+std::wstring windowText(HWND hwnd)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Screen readers name a field after the label just before it in z-order:
+// one nobody sees, holding the field's accessible name. Made before the
+// field, so that it stands there.
+HWND nameLabel(HWND parent)
+{
+    return CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, parent, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+void showName(HWND label, const std::string& name)
+{
+    const std::wstring wanted = fromUtf8(name);
+    if (windowText(label) != wanted)
+        SetWindowTextW(label, wanted.c_str());
+}
+
+// The control that had the focus keeps it, or the window takes it.
+void refuseFocus(HWND self, HWND from)
+{
+    SetFocus(from && from != self && IsWindow(from) ? from : GetParent(self));
+}
+
+// A solid brush of one colour, made again when the colour changes.
+class SolidBrush {
+public:
+    SolidBrush() = default;
+    SolidBrush(const SolidBrush&) = delete;
+    SolidBrush& operator=(const SolidBrush&) = delete;
+    ~SolidBrush()
+    {
+        if (brush_)
+            DeleteObject(brush_);
+    }
+
+    HBRUSH of(COLORREF color)
+    {
+        if (brush_ && color == color_)
+            return brush_;
+        if (brush_)
+            DeleteObject(brush_);
+        color_ = color;
+        return brush_ = CreateSolidBrush(color);
+    }
+
+private:
+    HBRUSH brush_ = nullptr;
+    COLORREF color_ = 0;
+};
+
 // ---- Text field: an EDIT control that shows an rt::TextBox. Every edit
 // (typed characters, Delete, cut, copy, paste, from keys, the control's own
 // context menu or other programs) goes to the model, which the control then
@@ -101,18 +163,9 @@ class FieldView : public View {
 public:
     FieldView(rt::TextBox& box, HWND parent, int id) : View(box), box_(box)
     {
-        // Screen readers name an edit after the label just before it in
-        // z-order: one nobody sees, holding the field's accessible name.
-        name_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, parent,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        name_ = nameLabel(parent);
         create({parent, L"EDIT", kChild | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {}, id});
         modelChanged();
-    }
-
-    ~FieldView() override
-    {
-        if (brush_)
-            DeleteObject(brush_);
     }
 
     void modelChanged() override
@@ -128,27 +181,28 @@ public:
         if (start != wantStart || end != wantEnd)
             original(EM_SETSEL, wantStart, wantEnd);
         showEnabled(box_.enabled());
-        showColor(box_.backColor());
-        const std::wstring name = fromUtf8(box_.accessibleName());
-        if (windowText(name_) != name)
-            SetWindowTextW(name_, name.c_str());
+        if (box_.backColor() != color_) {
+            color_ = box_.backColor();
+            InvalidateRect(handle(), nullptr, TRUE);
+        }
+        showName(name_, box_.accessibleName());
         syncing_ = false;
     }
 
     HBRUSH color(HDC dc) override
     {
-        if (!brush_)
+        if (!ownColors(color_))
             return nullptr;
         // The model's text colour for its background, whatever the system's
-        // colours, whether the field is enabled or not.
-        const rt::Rgb text = box_.foreColor().value_or(rt::Rgb{});
-        SetTextColor(dc, RGB(text.r, text.g, text.b));
-        SetBkColor(dc, RGB(color_->r, color_->g, color_->b));
-        return brush_;
+        // colours, whether the field is enabled or not; under high contrast
+        // the system's own.
+        SetTextColor(dc, colorRef(box_.foreColor().value_or(rt::Rgb{})));
+        SetBkColor(dc, colorRef(*color_));
+        return brush_.of(colorRef(*color_));
     }
 
 protected:
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override
     {
         switch (msg) {
         case WM_GETDLGCODE: {
@@ -194,10 +248,10 @@ protected:
         case WM_IME_COMPOSITION:
             // What an input method commits comes back as WM_CHAR; its
             // pre-edit text is not shown in the field.
-            return DefWindowProcW(hwnd(), msg, wp, lp);
+            return DefWindowProcW(handle(), msg, wp, lp);
         case WM_SETFOCUS:
             if (!box_.enabled()) {
-                refuseFocus(reinterpret_cast<HWND>(wp));
+                refuseFocus(handle(), reinterpret_cast<HWND>(wp));
                 return 0;
             }
             {
@@ -230,14 +284,6 @@ protected:
     }
 
 private:
-    static std::wstring windowText(HWND hwnd)
-    {
-        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(
-            GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-        return text;
-    }
-
     std::wstring text()
     {
         std::wstring text(static_cast<std::size_t>(original(WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
@@ -265,34 +311,18 @@ private:
     }
 
     // A disabled field stays enabled as a control, read-only: a disabled
-    // EDIT draws grey text whatever its colours say, and the status line
-    // must stay legible. It still never takes the focus or a click.
+    // EDIT draws grey text whatever its colours say, which may not be
+    // legible on the model's background. It still never takes the focus or
+    // a click.
     void showEnabled(bool enabled)
     {
-        const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+        const LONG_PTR style = GetWindowLongPtrW(handle(), GWL_STYLE);
         if (((style & ES_READONLY) != 0) == enabled)
             original(EM_SETREADONLY, !enabled, 0);
-        const LONG_PTR now = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+        const LONG_PTR now = GetWindowLongPtrW(handle(), GWL_STYLE);
         const LONG_PTR want = enabled ? (now | WS_TABSTOP) : (now & ~WS_TABSTOP);
         if (want != now)
-            SetWindowLongPtrW(hwnd(), GWL_STYLE, want);
-    }
-
-    void showColor(const std::optional<rt::Rgb>& color)
-    {
-        if (color == color_)
-            return;
-        color_ = color;
-        if (brush_)
-            DeleteObject(std::exchange(brush_, nullptr));
-        if (color_)
-            brush_ = CreateSolidBrush(RGB(color_->r, color_->g, color_->b));
-        InvalidateRect(hwnd(), nullptr, TRUE);
-    }
-
-    void refuseFocus(HWND from)
-    {
-        SetFocus(from && from != hwnd() && IsWindow(from) ? from : GetParent(hwnd()));
+            SetWindowLongPtrW(handle(), GWL_STYLE, want);
     }
 
     // One WM_CHAR: a typed key, or one of the editing chords the control
@@ -374,17 +404,17 @@ private:
     void copy()
     {
         if (box_.selLength() > 0)
-            putOnClipboard(hwnd(), toUtf16(box_.copy()));
+            putOnClipboard(handle(), toUtf16(box_.copy()));
     }
 
     void cut()
     {
         const rt::Text removed = box_.cut();
         if (!removed.empty())
-            putOnClipboard(hwnd(), toUtf16(removed));
+            putOnClipboard(handle(), toUtf16(removed));
     }
 
-    void paste() { box_.paste(fromUtf16(clipboardText(hwnd()))); }
+    void paste() { box_.paste(fromUtf16(clipboardText(handle()))); }
 
     void replaceSelection(const wchar_t* text)
     {
@@ -405,7 +435,181 @@ private:
     bool syncing_ = false;
     char16_t pending_ = u'\0'; // the first half of a surrogate pair
     std::optional<rt::Rgb> color_;
-    HBRUSH brush_ = nullptr;
+    SolidBrush brush_;
+};
+
+// ---- Status line: a read-only EDIT, named by the hidden label just before
+// it and holding the message for tools that read fields, with a STATIC over
+// its text that shows the message. The STATIC's accessible name is its text:
+// each new message is raised from it as a live-region change, which screen
+// readers speak while the focus stays where it is; emptying the line raises
+// nothing. The line takes no focus, click or typing.
+
+// The UI Automation LiveSetting property, which the headers here lack.
+constexpr GUID LiveSetting_Property_GUID{
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr LONG kPolite = 1; // LiveSetting: announced when the reader is idle
+
+// A control's LiveSetting, polite, set through the accessibility layer's
+// property service for as long as this lives. Where the service refuses it,
+// as Wine's does, the control goes on without: its events still go out.
+// COM is loaded here, when first needed: imported, it would load with what
+// it needs before the program starts, and hold up the first window.
+class LiveSetting {
+public:
+    explicit LiveSetting(HWND hwnd) : hwnd_(hwnd), ole32_(LoadLibraryW(L"ole32.dll"))
+    {
+        auto* init = com<decltype(CoInitializeEx)>("CoInitializeEx");
+        auto* create = com<decltype(CoCreateInstance)>("CoCreateInstance");
+        if (!init || !create)
+            return;
+        com_ = SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
+        void* service = nullptr;
+        if (FAILED(create(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                          IID_IAccPropServices, &service)))
+            return;
+        props_ = static_cast<IAccPropServices*>(service);
+        VARIANT polite{};
+        polite.vt = VT_I4;
+        polite.lVal = kPolite;
+        if (FAILED(props_->SetHwndProp(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                       LiveSetting_Property_GUID, polite)))
+            std::exchange(props_, nullptr)->Release();
+    }
+
+    ~LiveSetting()
+    {
+        if (props_) {
+            MSAAPROPID live = LiveSetting_Property_GUID;
+            props_->ClearHwndProps(hwnd_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &live, 1);
+            props_->Release();
+        }
+        if (com_)
+            com<decltype(CoUninitialize)>("CoUninitialize")();
+        if (ole32_)
+            FreeLibrary(ole32_);
+    }
+
+    LiveSetting(const LiveSetting&) = delete;
+    LiveSetting& operator=(const LiveSetting&) = delete;
+
+private:
+    template <class Fn> Fn* com(const char* name) const
+    {
+        return ole32_ ? reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(ole32_, name)))
+                      : nullptr;
+    }
+
+    HWND hwnd_;
+    HMODULE ole32_;
+    bool com_ = false;
+    IAccPropServices* props_ = nullptr;
+};
+
+class StatusView : public View {
+public:
+    StatusView(rt::TextBox& box, HWND parent, int id) : View(box), box_(box)
+    {
+        name_ = nameLabel(parent);
+        constexpr DWORD kStyle = kChild | WS_CLIPCHILDREN | ES_AUTOHSCROLL | ES_READONLY;
+        create({parent, L"EDIT", kStyle, WS_EX_CLIENTEDGE, {}, id});
+        shown_ = CreateWindowExW(0, L"STATIC", L"",
+                                 WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 0,
+                                 0, handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        modelChanged();
+    }
+
+    // Where the EDIT would draw its text.
+    void place(const Placement& placement) override
+    {
+        View::place(placement);
+        setFont(shown_, placement.fonts.font({}));
+        RECT r{};
+        original(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+        moveTo(shown_, {r.left, r.top, r.right - r.left, r.bottom - r.top});
+    }
+
+    void modelChanged() override
+    {
+        showName(name_, box_.accessibleName());
+        const std::wstring text = toDisplay(box_.text());
+        if (text == windowText(shown_))
+            return;
+        original(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SetWindowTextW(shown_, text.c_str());
+        if (IsWindowVisible(handle())) {
+            KillTimer(handle(), kGreeting); // a greeting not yet announced is gone
+            announce();
+        }
+    }
+
+    // The first message waits for the window's first frame: a timer's
+    // message comes after every paint, so starting the accessibility
+    // layer does not hold the window up.
+    void shown() override { SetTimer(handle(), kGreeting, USER_TIMER_MINIMUM, nullptr); }
+
+    // The EDIT's colours, and the STATIC's: the model's, or under high
+    // contrast the system's window colours.
+    HBRUSH color(HDC dc) override
+    {
+        const bool own = ownColors(box_.backColor());
+        const COLORREF back = own ? colorRef(*box_.backColor()) : GetSysColor(COLOR_WINDOW);
+        SetTextColor(dc, own ? colorRef(box_.foreColor().value_or(rt::Rgb{}))
+                             : GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, back);
+        return brush_.of(back);
+    }
+
+protected:
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override
+    {
+        switch (msg) {
+        case WM_CTLCOLORSTATIC: // from the STATIC
+            return reinterpret_cast<LRESULT>(color(reinterpret_cast<HDC>(wp)));
+        case WM_SETFOCUS:
+            refuseFocus(handle(), reinterpret_cast<HWND>(wp));
+            return 0;
+        case WM_SETCURSOR:
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            return TRUE;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_CONTEXTMENU:
+            return 0;
+        case WM_SETTEXT: // from another program: the text is the model's
+        case EM_REPLACESEL:
+            return FALSE;
+        case WM_TIMER:
+            if (wp != kGreeting)
+                break;
+            KillTimer(handle(), kGreeting);
+            announce();
+            return 0;
+        default:
+            break;
+        }
+        return original(msg, wp, lp);
+    }
+
+private:
+    static constexpr UINT_PTR kGreeting = 1;
+
+    void announce()
+    {
+        if (GetWindowTextLengthW(shown_) == 0)
+            return;
+        if (!live_)
+            live_.emplace(shown_);
+        NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, shown_, OBJID_CLIENT, CHILDID_SELF);
+    }
+
+    rt::TextBox& box_;
+    HWND name_ = nullptr;
+    HWND shown_ = nullptr; // the STATIC
+    SolidBrush brush_;
+    std::optional<LiveSetting> live_;
 };
 
 // ---- Push button: BN_CLICKED from the mouse, Space, or Enter while it has the focus.
@@ -425,7 +629,7 @@ public:
     }
 
 protected:
-    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) override
+    LRESULT message(UINT msg, WPARAM wp, LPARAM lp) override
     {
         if (msg == WM_GETDLGCODE) {
             // The focused button is the one Enter clicks: dialog navigation
@@ -455,15 +659,15 @@ public:
     void place(const Placement& placement) override
     {
         layout_ = &placement.layout;
-        setFont(hwnd(), placement.fonts.font(label_.font()));
-        moveTo(hwnd(), layout_->inWindow(label_));
+        setFont(handle(), placement.fonts.font(label_.font()));
+        moveTo(handle(), layout_->inWindow(label_));
     }
 
     void modelChanged() override
     {
-        SetWindowTextW(hwnd(), toUtf16(label_.caption()).c_str());
+        SetWindowTextW(handle(), toUtf16(label_.caption()).c_str());
         if (layout_)
-            moveTo(hwnd(), layout_->inWindow(label_));
+            moveTo(handle(), layout_->inWindow(label_));
     }
 
 private:
@@ -494,9 +698,9 @@ public:
     void place(const Placement& placement) override
     {
         const bool icon = image_.picture() == rt::Picture::ProgramIcon;
-        SendMessageW(hwnd(), STM_SETICON, reinterpret_cast<WPARAM>(icon ? placement.icon : nullptr),
-                     0);
-        moveTo(hwnd(), placement.layout.inWindow(image_), SWP_NOSIZE);
+        SendMessageW(handle(), STM_SETICON,
+                     reinterpret_cast<WPARAM>(icon ? placement.icon : nullptr), 0);
+        moveTo(handle(), placement.layout.inWindow(image_), SWP_NOSIZE);
     }
 
 private:
@@ -543,7 +747,7 @@ View* View::of(HWND hwnd)
     return hwnd ? reinterpret_cast<View*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
 }
 
-LRESULT View::handle(UINT msg, WPARAM wp, LPARAM lp) { return original(msg, wp, lp); }
+LRESULT View::message(UINT msg, WPARAM wp, LPARAM lp) { return original(msg, wp, lp); }
 
 LRESULT View::original(UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -562,14 +766,18 @@ LRESULT CALLBACK View::subclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         view->hwnd_ = nullptr;
         return CallWindowProcW(original, hwnd, msg, wp, lp);
     }
-    return view->attached_ ? view->handle(msg, wp, lp) : view->original(msg, wp, lp);
+    return view->attached_ ? view->message(msg, wp, lp) : view->original(msg, wp, lp);
 }
 
 std::unique_ptr<View> makeView(rt::Control& control, HWND parent, int id)
 {
     switch (control.kind()) {
-    case rt::Control::Kind::TextBox:
-        return std::make_unique<FieldView>(static_cast<rt::TextBox&>(control), parent, id);
+    case rt::Control::Kind::TextBox: {
+        auto& box = static_cast<rt::TextBox&>(control);
+        if (box.accessibleRole() == rt::TextBox::Role::Status)
+            return std::make_unique<StatusView>(box, parent, id);
+        return std::make_unique<FieldView>(box, parent, id);
+    }
     case rt::Control::Kind::CommandButton:
         return std::make_unique<ButtonView>(static_cast<rt::CommandButton&>(control), parent, id);
     case rt::Control::Kind::Label:

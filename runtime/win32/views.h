@@ -3,9 +3,10 @@
 // readers and automation tools see ordinary controls. Each view subclasses
 // its control and handles the control's own messages; the window reflects
 // WM_COMMAND and WM_CTLCOLOR* back to the view of the control that sent them.
+// The text wrappers between field text and UTF-16 live here and only here.
 #pragma once
 
-#include "display.h"
+#include "desktop.h"
 #include "forms.h"
 #include "layout.h"
 
@@ -48,10 +49,11 @@ public:
     View(const View&) = delete;
     View& operator=(const View&) = delete;
 
-    HWND hwnd() const { return hwnd_; }
-    rt::Control& control() const { return model_; }
+    HWND handle() const { return hwnd_; }
+    rt::Control& model() const { return model_; }
 
     virtual void place(const Placement& placement);
+    virtual void shown() {}                       // its window is on screen for the first time
     virtual void command(WORD) {}                 // WM_COMMAND sent by this control
     virtual HBRUSH color(HDC) { return nullptr; } // WM_CTLCOLOR* sent by this control
     // The model is going: from now on the control only behaves as itself.
@@ -63,7 +65,7 @@ public:
 protected:
     // Makes the control and this view the model's view.
     void create(const CreateArgs& args);
-    virtual LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    virtual LRESULT message(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT original(UINT msg, WPARAM wp, LPARAM lp);
     bool attached() const { return attached_; }
     void modelChanged() override {}

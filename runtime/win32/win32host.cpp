@@ -1,6 +1,6 @@
 #include "win32host.h"
 
-#include "display.h"
+#include "desktop.h"
 #include "formwindow.h"
 #include "views.h"
 
@@ -31,9 +31,13 @@ void Win32Host::formShown(rt::Form& form)
     FormWindow* w = find(form);
     if (!w)
         return;
-    if (firstFrame_ && !firstFrameWindow_ && !IsWindowVisible(w->hwnd()))
-        firstFrameWindow_ = w->hwnd();
+    const bool first = !IsWindowVisible(w->handle());
     w->show();
+    // The first focus is given here: activation may come later, or not at all
+    // when another program keeps the foreground.
+    if (const rt::Control* focused = form.focused(); first && focused)
+        if (HWND h = w->control(*focused))
+            SetFocus(h);
 }
 
 void Win32Host::formUnloaded(rt::Form& form)
@@ -43,8 +47,6 @@ void Win32Host::formUnloaded(rt::Form& form)
         return;
     auto window = std::move(it->second);
     windows_.erase(it);
-    if (window->hwnd() == firstFrameWindow_)
-        firstFrameWindow_ = nullptr;
     window->close();
     closing_.push_back(std::move(window));
 }
@@ -87,28 +89,11 @@ void Win32Host::reportError(const std::string& title, const std::string& message
                     MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
-void Win32Host::setFirstFrame(std::function<void(HWND)> firstFrame)
-{
-    firstFrame_ = std::move(firstFrame);
-}
-
 void Win32Host::process(MSG& msg)
-{
-    dispatch(msg);
-    if (msg.message == WM_PAINT && firstFrameWindow_ && msg.hwnd == firstFrameWindow_) {
-        // Each control paints on its own WM_PAINT, after its window's: those
-        // still pending are painted now, so the frame reported is whole.
-        RedrawWindow(msg.hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        firstFrameWindow_ = nullptr;
-        std::exchange(firstFrame_, nullptr)(msg.hwnd);
-    }
-}
-
-void Win32Host::dispatch(MSG& msg)
 {
     if (HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr) {
         const bool ours = std::any_of(windows_.begin(), windows_.end(),
-                                      [root](const auto& w) { return w.second->hwnd() == root; });
+                                      [root](const auto& w) { return w.second->handle() == root; });
         if (ours && IsDialogMessageW(root, &msg))
             return;
     }
@@ -119,21 +104,19 @@ void Win32Host::dispatch(MSG& msg)
 HWND Win32Host::window(const rt::Form& form) const
 {
     const FormWindow* w = find(form);
-    return w ? w->hwnd() : nullptr;
+    return w ? w->handle() : nullptr;
 }
 
 HWND Win32Host::control(const rt::Control& control) const
 {
     const FormWindow* w = find(control.form());
-    return w ? w->handleOf(control) : nullptr;
+    return w ? w->control(control) : nullptr;
 }
 
-int run(const rt::Product& product, const std::function<rt::Form&(rt::Application&)>& startup,
-        std::function<void(HWND)> firstFrame)
+int run(const rt::Product& product, const std::function<rt::Form&(rt::Application&)>& startup)
 {
     const ProcessSettings settings;
     Win32Host host;
-    host.setFirstFrame(std::move(firstFrame));
     return rt::run(host, product, startup);
 }
 

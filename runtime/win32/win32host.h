@@ -42,9 +42,6 @@ public:
 
     // Off for tests: an error is then only printed, never shown in a modal box.
     void setErrorBoxes(bool on) { errorBoxes_ = on; }
-    // Called once, when the first window shown has painted its first frame,
-    // its controls included.
-    void setFirstFrame(std::function<void(HWND)> firstFrame);
     // The top-level window of a loaded form, or nullptr.
     HWND window(const rt::Form& form) const;
     // The control that shows a control of a loaded form, or nullptr.
@@ -52,26 +49,22 @@ public:
 
 private:
     FormWindow* find(const rt::Form& form) const;
-    void dispatch(MSG& msg);
 
     std::map<const rt::Form*, std::unique_ptr<FormWindow>> windows_;
     std::vector<std::unique_ptr<FormWindow>>
         closing_; // unloaded, destroyed when their messages end
-    std::function<void(HWND)> firstFrame_;
-    HWND firstFrameWindow_ = nullptr; // shown, its first frame not yet painted
     bool errorBoxes_ = true;
     bool running_ = false;
     bool quit_ = false;
 };
 
 // Runs the program with the start-up window `startup` makes and returns its
-// exit code; the process settings of display.h are made first.
-int run(const rt::Product& product, const std::function<rt::Form&(rt::Application&)>& startup,
-        std::function<void(HWND)> firstFrame = {});
+// exit code; the process settings of desktop.h are made first.
+int run(const rt::Product& product, const std::function<rt::Form&(rt::Application&)>& startup);
 
-template <class F> int run(const rt::Product& product, std::function<void(HWND)> firstFrame = {})
+template <class F> int run(const rt::Product& product)
 {
-    return run(product, rt::defaultStartup<F>, std::move(firstFrame));
+    return run(product, rt::defaultStartup<F>);
 }
 
 } // namespace rtwin

@@ -1,7 +1,8 @@
-// What a window needs from the screen it is on: its DPI, the system's
-// message font and metrics at that DPI, the program's icon at a size, and the
-// process-wide settings (DPI awareness, the common-controls version) made
-// before the first window. Newer calls are looked up at run time, so the
+// What the binding takes from the desktop it runs on: a window's DPI, the
+// system's message font and metrics at that DPI, the program's icon at a
+// size, whether the user asked for high contrast, and the process-wide
+// settings (DPI awareness, the common-controls version) made before the
+// first window. Newer calls are looked up at run time, so the
 // program still starts where they are missing, as on older systems or Wine.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <string_view>
 #include <tuple>
 
@@ -23,6 +25,14 @@ SIZE windowSize(SIZE client, DWORD style, DWORD exStyle, int dpi);
 // The program's icon (resource 1) at size × size pixels; nullptr where the
 // program carries none.
 HICON programIcon(int size);
+
+// Whether the user has asked every program for the system's own colours
+// (high contrast). The one place the setting is read.
+bool highContrast();
+// Whether a control paints the background the model gives it, with the text
+// colour that goes with it: only where the model gives one and the user has
+// not asked for high contrast. Otherwise the system's colours serve.
+bool ownColors(const std::optional<rt::Rgb>& background);
 
 // The fonts of one window at one DPI: the message font and the model's
 // variants of it. Owns them; they live as long as the set.

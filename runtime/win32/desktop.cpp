@@ -1,9 +1,36 @@
-#include "display.h"
+#include "desktop.h"
 
 #include <commctrl.h>
+#include <ntsecapi.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
+
+// The stack protector's canary and what ends the process when a check
+// fails. The compiler's own runtime would seed the canary through the old
+// CryptoAPI, which loads a cryptographic provider at every start: tens of
+// milliseconds, hundreds under Wine. RtlGenRandom gives as good a seed at
+// once, and failing fast is how Windows ends a process whose stack is smashed.
+extern "C" {
+std::uintptr_t __stack_chk_guard = 0x595e9fbd94fda766; // until seeded, before main()
+
+[[noreturn]] static void failFast(unsigned code)
+{
+    __asm__ volatile("int $0x29" : : "c"(code)); // __fastfail
+    __builtin_unreachable();
+}
+
+[[noreturn]] void __stack_chk_fail() { failFast(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE); }
+[[noreturn]] void __chk_fail() { failFast(FAST_FAIL_RANGE_CHECK_FAILURE); } // fortified calls
+}
+
+namespace {
+__attribute__((constructor, no_stack_protector)) void seedCanary()
+{
+    RtlGenRandom(&__stack_chk_guard, sizeof __stack_chk_guard);
+}
+} // namespace
 
 namespace rtwin {
 namespace {
@@ -105,6 +132,19 @@ HICON programIcon(int size)
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
                                          size, size, LR_DEFAULTCOLOR));
 }
+
+// Weak, so that the tests can stand in for the system's answer: Wine cannot
+// switch high contrast on. (Its one caller is in this file: the linker here
+// leaves a weak symbol unresolved from another member of the library.)
+__attribute__((weak)) bool highContrast()
+{
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+bool ownColors(const std::optional<rt::Rgb>& background) { return background && !highContrast(); }
 
 // ---- FontSet
 

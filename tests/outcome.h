@@ -1,6 +1,6 @@
-// Table helpers. Value rows compare a routine's result as text, error rows the
-// kind of error it raised; a field is written as its text with the selection
-// in brackets: "ab[cd]", or "ab[]cd" for a bare caret.
+// Table helpers. A routine's row holds its input and its result as text, or
+// the error it must raise (TM, OV, IA); a field is written as its text with the
+// selection in brackets: "ab[cd]", or "ab[]cd" for a bare caret.
 #pragma once
 
 #include "forms.h"
@@ -12,19 +12,9 @@
 #include <string>
 #include <utility>
 
-inline constexpr auto TM = rt::ErrorKind::TypeMismatch;
-inline constexpr auto OV = rt::ErrorKind::Overflow;
-inline constexpr auto IA = rt::ErrorKind::InvalidArgument;
+inline const std::string TM = "raised type mismatch", OV = "raised overflow",
+                         IA = "raised invalid argument";
 
-using Row = std::pair<rt::Text, std::string>;        // input, result as text
-using ErrorRow = std::pair<rt::Text, rt::ErrorKind>; // input, error raised
-
-inline std::string raised(rt::ErrorKind kind)
-{
-    return std::string("raised ") + rt::describe(kind);
-}
-
-// The result as text, or what was raised.
 template <class F> std::string outcome(F f, const rt::Text& input)
 {
     try {
@@ -32,21 +22,14 @@ template <class F> std::string outcome(F f, const rt::Text& input)
         out << f(input);
         return out.str();
     } catch (const rt::Error& e) {
-        return raised(e.kind());
+        return std::string("raised ") + rt::describe(e.kind());
     }
 }
 
-template <class F, class Rows = std::initializer_list<Row>> void checkValues(F f, const Rows& rows)
+template <class F> void check(F f, std::initializer_list<std::pair<rt::Text, std::string>> rows)
 {
     for (const auto& [input, want] : rows)
         EXPECT_EQ(outcome(f, input), want) << '"' << input.substr(0, 20) << '"';
-}
-
-template <class F, class Rows = std::initializer_list<ErrorRow>>
-void checkErrors(F f, const Rows& rows)
-{
-    for (const auto& [input, kind] : rows)
-        EXPECT_EQ(outcome(f, input), raised(kind)) << '"' << input.substr(0, 20) << '"';
 }
 
 inline std::string shown(const rt::TextBox& t)

@@ -3,7 +3,7 @@
 real keys: keystroke rows across the four fields, the clipboard both ways,
 input-method text, the status line and its timer, the About dialog, the end
 of the program and its start again, the names in Chromium's accessibility
-tree, the layout and the colour modes. No test may leave an error on the
+tree and the colour modes. No test may leave an error on the
 console: the page's policy lets it fetch nothing, and a blocked fetch logs one.
 
     test_web.py BUILD/numberwell.html
@@ -168,15 +168,6 @@ class Page(unittest.TestCase):
         self.d.switch_to.active_element.send_keys(Keys.ENTER)
         self.wait(lambda: self.d.switch_to.active_element == self.field("Denary"))
         self.assertEqual((self.values(), self.status()), (EMPTY, "Welcome!"))
-
-    def test_layout_in_css_pixels(self):
-        rect = "const r = arguments[0].getBoundingClientRect(); return [r.left, r.top, r.width, r.height]"
-        den, hex_, ascii_, legend = (self.d.execute_script(rect, e) for e in (
-            self.field("Denary"), self.field("Hex"), self.field("Ascii"), self.d.find_element(By.TAG_NAME, "legend")))
-        # 2775 x 375 twips; the frames stand 3120 and 840 twips apart, and a
-        # caption row taller than the field's 240-twip top pushes the next row down.
-        grown = max(0, legend[3] - 16)
-        self.assertEqual((den[2:], ascii_[0] - den[0], hex_[1] - den[1]), ([185, 25], 208, 56 + grown))
 
     def test_colour_modes(self):
         colour = "return getComputedStyle(arguments[0])[arguments[1]]"

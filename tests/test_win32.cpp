@@ -1,7 +1,7 @@
 // The Win32 binding under Wine: real controls driven by real messages through
 // the host's own loop step, and what the controls show read back from them.
-// The cascades themselves are covered headless (test_frmMain), every control's
-// place at 96 dpi by test_widgets.
+// The cascades themselves are covered headless (test_frmMain), the layout
+// arithmetic toolkit-free (test_forms).
 #include "desktop.h"
 #include "frmAbout.h"
 #include "frmMain.h"

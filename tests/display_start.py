@@ -21,6 +21,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+from weston import start as weston  # noqa: E402
 from xvfb import start as xvfb_start  # noqa: E402
 
 HINT = r"^numberwell: no display \({}\); run it on a desktop, or without one as: xvfb-run numberwell$"
@@ -38,14 +39,6 @@ def environment(runtime_dir, **extra):
            if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE",
                         "WAYLAND_SOCKET", "XAUTHORITY")}
     return dict(env, XDG_RUNTIME_DIR=runtime_dir, **extra)
-
-
-def weston(runtime_dir, name):
-    server = subprocess.Popen(["weston", "--backend=headless-backend.so", f"--socket={name}",
-                               "--idle-time=0"], env=environment(runtime_dir),
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    poll(lambda: os.path.exists(os.path.join(runtime_dir, name))) or sys.exit("no weston")
-    return server
 
 
 def first_frame(log):
@@ -70,7 +63,7 @@ def first_frame(log):
 def wayland(binary):
     with tempfile.TemporaryDirectory() as rt:
         os.chmod(rt, 0o700)
-        server, log = weston(rt, "nw-test"), os.path.join(rt, "protocol.log")
+        server, log = weston("test", rt, "nw-test"), os.path.join(rt, "protocol.log")
         with open(log, "w") as out:
             app = subprocess.Popen([binary], stdout=subprocess.DEVNULL, stderr=out, env=environment(
                 rt, WAYLAND_DISPLAY="nw-test", WAYLAND_DEBUG="client"))
@@ -118,7 +111,7 @@ def fallbacks(binary):
         open(cookie, "w").close()
         subprocess.run(["xauth", "-q", "-f", cookie, "add", ":0", ".", os.urandom(16).hex()])
         (locked, locked_x), (xvfb, x) = xvfb_start("test", "-auth", cookie), xvfb_start("test")
-        servers = [locked, xvfb, weston(rt, "wayland-live")]
+        servers = [locked, xvfb, weston("test", rt, "wayland-live")]
         # A copy of the program that finds no Wayland plugin, only X11's.
         os.makedirs(os.path.join(rt, "plugins", "platforms"))
         os.symlink("/usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqxcb.so",

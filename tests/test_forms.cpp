@@ -161,12 +161,13 @@ TEST(Program, LoadsShowsRunsTheLoopAndTakesTheWindowsDownBeforeTheModelGoes)
          {"loaded Probe", "-"},
          {"Run-time error: invalid argument"}},
     };
-    for (const auto& [load, code, calls, errors] : rows) {
+    for (const auto& row : rows) {
+        const auto& [load, code, calls, errors] = row;
         RecordingHost host;
         EXPECT_EQ(rt::run(host, {},
                           [&](rt::Application& a) -> rt::Form& {
                               auto& p = a.defaultInstance<Probe>();
-                              p.onLoad = load;
+                              p.onLoad = std::get<0>(row);
                               return p;
                           }),
                   code);

@@ -106,10 +106,7 @@ FormWindow::FormWindow(rt::Form& form) : form_(form), top_(new TopLevel(form))
         QWidget::setTabOrder(control(*order[i - 1]), control(*order[i]));
 }
 
-FormWindow::~FormWindow()
-{
-    close();
-}
+FormWindow::~FormWindow() { close(); }
 
 QWidget* FormWindow::handle() const { return top_; }
 

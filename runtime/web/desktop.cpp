@@ -138,7 +138,8 @@ int TextMeasure::textWidth(const rt::Font& font, const val& text)
 {
     applyFont(probe_, font);
     probe_.set("textContent", text);
-    return static_cast<int>(std::ceil(probe_.call<val>("getBoundingClientRect")["width"].as<double>()));
+    return static_cast<int>(
+        std::ceil(probe_.call<val>("getBoundingClientRect")["width"].as<double>()));
 }
 
 val programIcon()

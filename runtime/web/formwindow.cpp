@@ -36,8 +36,7 @@ void tick(void* timer)
 } // namespace
 
 FormWindow::FormWindow(rt::Form& form, Kind kind)
-    : form_(form), kind_(kind),
-      root_(element(kind == Kind::Main ? "main" : "dialog", "nw-window")),
+    : form_(form), kind_(kind), root_(element(kind == Kind::Main ? "main" : "dialog", "nw-window")),
       metrics_{[this](const rt::Frame&) { return measure_.lineHeight({}); },
                [this](const rt::Label& label) {
                    return measure_.textWidth(label.font(), toUtf16(label.caption()));
@@ -63,12 +62,12 @@ FormWindow::FormWindow(rt::Form& form, Kind kind)
         view->place(placement);
     document()["body"].call<void>("append", root_);
 
-    activation_ = Listener(root_, "focusin mousedown",
-                           [this](const std::string& type, const val& event) {
-                               if (!closed_)
-                                   activate(type, event);
-                               View::showChanges();
-                           });
+    activation_ =
+        Listener(root_, "focusin mousedown", [this](const std::string& type, const val& event) {
+            if (!closed_)
+                activate(type, event);
+            View::showChanges();
+        });
 }
 
 FormWindow::~FormWindow() { close(); }
@@ -79,9 +78,10 @@ void FormWindow::addViews(const val& parent, const rt::Control* container)
     for (rt::Control* c : form_.controls())
         if (c->container() == container)
             inside.push_back(c);
-    std::stable_sort(inside.begin(), inside.end(), [this](const rt::Control* a, const rt::Control* b) {
-        return pageOrder(form_, *a) < pageOrder(form_, *b);
-    });
+    std::stable_sort(inside.begin(), inside.end(),
+                     [this](const rt::Control* a, const rt::Control* b) {
+                         return pageOrder(form_, *a) < pageOrder(form_, *b);
+                     });
     for (rt::Control* c : inside) {
         if (auto view = makeView(*c, parent)) {
             const val holder = view->handle();
@@ -136,7 +136,8 @@ void FormWindow::activate(const std::string& type, const val& event)
 {
     // A click outside the controls leaves the focus where the window had it,
     // as a desktop window does when it is activated.
-    if (type == "mousedown" && event["target"].call<val>("closest", val("input, button")).isNull()) {
+    if (type == "mousedown" &&
+        event["target"].call<val>("closest", val("input, button")).isNull()) {
         event.call<void>("preventDefault");
         if (const rt::Control* focused = form_.focused())
             focusView(*focused);

@@ -325,8 +325,7 @@ private:
 
 class ImageView : public View {
 public:
-    ImageView(rt::Image& image, const val& parent)
-        : View(image, element("img", "nw-image"), parent)
+    ImageView(rt::Image& image, const val& parent) : View(image, element("img", "nw-image"), parent)
     {
         handle().set("alt", "");
         if (image.picture() == rt::Picture::ProgramIcon)
@@ -352,10 +351,7 @@ View::View(rt::Control& model, val element, const val& parent)
 
 View::~View() { detach(); }
 
-void View::place(const Placement& placement)
-{
-    moveTo(element_, placement.layout.rect(model_));
-}
+void View::place(const Placement& placement) { moveTo(element_, placement.layout.rect(model_)); }
 
 namespace {
 

@@ -12,9 +12,8 @@
 // A page cannot block its thread, so exec() waits on a promise that quit()
 // resolves; the wait unwinds to the browser and resumes where it left off
 // (Asyncify, for the functions listed in CMakeLists.txt).
-EM_ASYNC_JS(void, waitForQuit, (), {
-    await new Promise(function(resolve) { Module.rtwebQuit = resolve; });
-});
+EM_ASYNC_JS(void, waitForQuit, (),
+            { await new Promise(function(resolve) { Module.rtwebQuit = resolve; }); });
 
 EM_JS(void, resumeFromQuit, (), {
     const resolve = Module.rtwebQuit;

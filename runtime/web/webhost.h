@@ -50,7 +50,7 @@ private:
 
     std::map<const rt::Form*, std::unique_ptr<FormWindow>> windows_;
     std::vector<std::unique_ptr<FormWindow>> closing_; // out of the page, destroyed next turn
-    long collecting_ = 0;                               // the timeout that destroys them
+    long collecting_ = 0;                              // the timeout that destroys them
     bool mainShown_ = false;
     bool errorBoxes_ = true;
     bool quit_ = false;

@@ -63,7 +63,9 @@ MODES = [
 ]
 
 
-class Page(unittest.TestCase):
+class PageCase(unittest.TestCase):
+    """One browser per class, the page opened afresh for each test."""
+
     @classmethod
     def setUpClass(cls):
         cls.browser = chromium()
@@ -99,6 +101,8 @@ class Page(unittest.TestCase):
     def js(self, script, *args):
         return self.d.execute_async_script(script + ".then(arguments[arguments.length - 1])", *args)
 
+
+class Page(PageCase):
     def test_keystrokes(self):
         for name, field, keys, want, status in KEYSTROKES:
             with self.subTest(name):
@@ -182,6 +186,23 @@ class Page(unittest.TestCase):
                     self.assertEqual(self.d.execute_script(colour, line, "color"), "rgb(0, 0, 0)")
                 channels = [int(c) for c in page[page.index("(") + 1:-1].split(",")[:3]]
                 self.assertEqual(sum(channels) < 3 * 128, dark)
+
+
+class PausedClock(PageCase):
+    # Its own browser: the paused clock must not reach other tests.
+    def test_a_message_shown_again_stays_a_whole_period(self):
+        # The browser's own clock, paused and advanced by hand.
+        def advance(ms):
+            until = self.d.execute_script("return Date.now()") + ms
+            self.d.execute_cdp_cmd("Emulation.setVirtualTimePolicy", {"policy": "advance", "budget": ms})
+            self.wait(lambda: self.d.execute_script("return Date.now()") >= until)
+
+        self.d.execute_cdp_cmd("Emulation.setVirtualTimePolicy", {"policy": "pause"})
+        for keys, ms, shown in (("300", 1500, DEN_RANGE), ((Keys.BACKSPACE, "300"), 1000, DEN_RANGE),
+                                ((), 1100, "")):
+            self.field("Denary").send_keys(*keys)
+            advance(ms)
+            self.assertEqual(self.status(), shown, keys)
 
 
 if __name__ == "__main__":

@@ -8,6 +8,7 @@ status bar.
     a11y_status.py BINARY    (sets up Xvfb, a session bus and the AT-SPI bus)
 """
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -32,7 +33,9 @@ def inner(binary):
     import pyatspi
     from gi.repository import GLib
 
-    helpers = [subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Each in a process group of its own, so that the bus the launcher starts
+    # goes with it.
+    helpers = [subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, process_group=0)
                for cmd in (["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                            ["openbox"])]
     heard = []
@@ -62,6 +65,14 @@ def inner(binary):
     def keys(*args):
         return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.split()
 
+    # As on a desktop, the window manager is there before the program: one
+    # starting meanwhile may leave its window unmapped.
+    def managed():
+        wm = ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]
+        return "window id" in subprocess.run(wm, capture_output=True, text=True).stdout
+
+    if not pump(managed):
+        return print("FAIL openbox never took the screen") or 1
     pyatspi.Registry.registerEventListener(listen, "object:state-changed:showing")
     app = subprocess.Popen([binary], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     failures = []
@@ -97,7 +108,7 @@ def inner(binary):
         app.kill()
         app.wait()
         for h in helpers:
-            h.kill()
+            os.killpg(h.pid, signal.SIGKILL)
             h.wait()
     for f in failures:
         print("FAIL", f)

@@ -23,10 +23,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from xvfb import start as xvfb_start  # noqa: E402
 
 WINE = "/usr/lib/wine/wine64"
-UNINSTALL = [root + r"\Software\Microsoft\Windows\CurrentVersion\Uninstall" for root in ("HKCU", "HKLM")]
-INSTALLER = r"HKCU\Software\Microsoft\Installer"
-# Where an install may leave traces in the registry: compared before and after.
-TRACES = UNINSTALL + [INSTALLER, r"HKCU\Software\Numberwell", r"HKLM\Software\Classes\Installer"]
+# The installed-apps entries and this user's products, found by the shape of
+# their keys.
+ENTRY = re.compile(r"\\CurrentVersion\\Uninstall\\[^\\]+$")
+PRODUCT = re.compile(r"^HKEY_CURRENT_USER\\.*\\Installer\\Products\\[^\\]+$")
 
 
 # Wine's server and services outlive the command that starts them: a pipe they
@@ -48,6 +48,16 @@ def registry(env, *roots):
             elif m := re.match(r"    (.*?)    REG_\w+    ?(.*)$", line):
                 values[m[1]] = m[2]
     return keys
+
+
+# Where an install may leave traces in the registry: this user's software, the
+# installer's product registrations, and every list of installed apps.
+def traces_roots(env):
+    system = [k for k in run(env, WINE, "reg", "query", r"HKLM\Software", output=True).stdout.splitlines()
+              if k.startswith("HKEY_")]
+    apps = [k + r"\Windows\CurrentVersion\Uninstall" for k in system]
+    return [r"HKCU\Software", r"HKLM\Software\Classes\Installer"] + [
+        k for k in apps if run(env, WINE, "reg", "query", k, check=False).returncode == 0]
 
 
 def digest(path):
@@ -80,24 +90,28 @@ def main(cmake, build, script, wxs, exe, ico, version, description):
     unix = lambda path: os.path.join(drive, *path[3:].split("\\"))  # of a path from C:\  # noqa: E731
     try:
         run(env, WINE, "wineboot", "-i")
+        roots = traces_roots(env)
         home = os.path.dirname(glob.glob(os.path.join(drive, "users", "*", "AppData"))[0])
         program = os.path.join(home, "AppData/Local/Programs/Numberwell/numberwell.exe")
-        lnk = os.path.join(home, "AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Numberwell.lnk")
+        # Wherever the shell keeps this user's Start menu programs.
+        lnk = os.path.join(home, glob.glob("AppData/Roaming/**/Start Menu/Programs", root_dir=home, recursive=True)[0],
+                           "Numberwell.lnk")
 
         # The installed-apps entries (version, publisher), and the products of this
         # user, each with its icon.
         def state():
+            keys = registry(env, *roots)
             return {"program": digest(program), "shortcut target": unix(shortcut(lnk)),
-                    "entries": [(v.get("DisplayVersion"), v.get("Publisher"))
-                                for v in registry(env, *UNINSTALL).values() if v.get("DisplayName") == "Numberwell"],
+                    "entries": [(v.get("DisplayVersion"), v.get("Publisher")) for k, v in keys.items()
+                                if ENTRY.search(k) and v.get("DisplayName") == "Numberwell"],
                     "products": {v["ProductName"]: digest(unix(v["ProductIcon"]))
-                                 for v in registry(env, INSTALLER + r"\Products").values() if "ProductName" in v}}
+                                 for k, v in keys.items() if PRODUCT.search(k) and "ProductName" in v}}
 
         # Files and registry values, but for temporary files and Windows Installer's own folder.
         def traces():
-            return {f for f in glob.glob("**", root_dir=home, recursive=True) if not f.startswith("Temp")} - {
-                "AppData/Roaming/Microsoft/Installer"} | {
-                (k, n, v) for k, values in registry(env, *TRACES).items() for n, v in values.items()}
+            return {f for f in glob.glob("**", root_dir=home, recursive=True)
+                    if not f.startswith("Temp") and not (f.startswith("AppData/Roaming/") and f.endswith("/Installer"))} | {
+                (k, n, v) for k, values in registry(env, *roots).items() for n, v in values.items()}
 
         def msiexec(action, package, stage, want):
             run(env, WINE, "msiexec", action, "Z:" + package.replace("/", "\\"), "/qn")

@@ -98,7 +98,8 @@ HWND FormWindow::control(const rt::Control& control) const
 
 void FormWindow::show()
 {
-    if (!IsWindowVisible(hwnd_)) {
+    const bool first = !IsWindowVisible(hwnd_);
+    if (first) {
         // Centred on the work area of the monitor it opens on.
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
@@ -114,6 +115,11 @@ void FormWindow::show()
             view->shown();
     }
     SetForegroundWindow(hwnd_);
+    // The first focus is given here: activation may come later, or not at all
+    // when another program keeps the foreground.
+    if (const rt::Control* focused = form_.focused(); first && focused)
+        if (HWND h = control(*focused))
+            SetFocus(h);
 }
 
 void FormWindow::focus(const rt::Control& target)

@@ -28,16 +28,8 @@ void Win32Host::formLoaded(rt::Form& form)
 
 void Win32Host::formShown(rt::Form& form)
 {
-    FormWindow* w = find(form);
-    if (!w)
-        return;
-    const bool first = !IsWindowVisible(w->handle());
-    w->show();
-    // The first focus is given here: activation may come later, or not at all
-    // when another program keeps the foreground.
-    if (const rt::Control* focused = form.focused(); first && focused)
-        if (HWND h = w->control(*focused))
-            SetFocus(h);
+    if (FormWindow* w = find(form))
+        w->show();
 }
 
 void Win32Host::formUnloaded(rt::Form& form)

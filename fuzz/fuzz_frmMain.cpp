@@ -10,10 +10,12 @@
 #include "headless.h"
 #include "product.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -69,6 +71,46 @@ private:
     const std::uint8_t* end_;
 };
 
+// How deep the Change handlers of a window's text fields nest, now and at
+// most; it wraps the handlers the window has set, so make it after the window.
+class ChangeDepth {
+public:
+    explicit ChangeDepth(rt::Form& form)
+    {
+        for (rt::Control* c : form.controls()) {
+            if (c->kind() != rt::Control::Kind::TextBox)
+                continue;
+            auto& box = static_cast<rt::TextBox&>(*c);
+            box.onChange = [this, inner = std::move(box.onChange)] {
+                // Unwound by End and by errors alike.
+                struct Level {
+                    int& depth;
+                    ~Level() { --depth; }
+                } level{++now_};
+                deepest_ = std::max(deepest_, now_);
+                if (inner)
+                    inner();
+            };
+        }
+    }
+    int now() const { return now_; }
+    int deepest() const { return deepest_; }
+
+private:
+    int now_ = 0;
+    int deepest_ = 0;
+};
+
+// The focus to the next control in tab order, wrapping, as Tab moves it.
+void focusNext(rt::Form& form)
+{
+    const auto order = form.tabOrder();
+    if (order.empty())
+        return;
+    const auto it = std::find(order.begin(), order.end(), form.focused());
+    form.setFocus(it == order.end() || it + 1 == order.end() ? *order.front() : **(it + 1));
+}
+
 [[noreturn]] void fail(const char* what, int value)
 {
     std::fprintf(stderr, "fuzz_frmMain: %s (%d)\n", what, value);
@@ -83,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rt::Application app(host, kProduct);
     auto& main = app.defaultInstance<frmMain>();
     main.show();
-    const rt::ChangeDepth depth(main);
+    const ChangeDepth depth(main);
     rt::TextBox* const fields[] = {&main.txtDen, &main.txtASCII, &main.txtHex, &main.txtBin};
     rt::TextBox* field = &main.txtDen;
 
@@ -140,7 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             app.defaultInstance<frmAbout>().userActivate();
             break;
         case Tab:
-            rt::focusNext(main);
+            focusNext(main);
             if (main.focused() && main.focused()->kind() == rt::Control::Kind::TextBox)
                 field = static_cast<rt::TextBox*>(main.focused());
             break;

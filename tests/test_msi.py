@@ -1,7 +1,7 @@
 # Installs numberwell-VERSION-win64.msi as a user would, under Wine in a fresh
 # prefix of its own, with Wine's X11 driver on an Xvfb of its own:
-# - msiexec /i ... /qn puts the program, the Start menu shortcut and its target,
-#   and the installed-apps entry (version, publisher) in place, the product
+# - msiexec /i ... /qn puts the program, the Start menu shortcut and the
+#   installed-apps entry (version, publisher) in place, the product
 #   registered for this user only (no elevation) with its icon; the shortcut
 #   starts the program, which shows its window;
 # - msiexec /x ... /qn leaves no file and no registry value behind;
@@ -13,7 +13,6 @@ import glob
 import hashlib
 import os
 import re
-import struct
 import subprocess
 import sys
 import tempfile
@@ -53,24 +52,14 @@ def registry(env, *roots):
 # Where an install may leave traces in the registry: this user's software, the
 # installer's product registrations, and every list of installed apps.
 def traces_roots(env):
-    system = [k for k in run(env, WINE, "reg", "query", r"HKLM\Software", output=True).stdout.splitlines()
-              if k.startswith("HKEY_")]
-    apps = [k + r"\Windows\CurrentVersion\Uninstall" for k in system]
+    system = run(env, WINE, "reg", "query", r"HKLM\Software", output=True).stdout.splitlines()
+    apps = [k + r"\Windows\CurrentVersion\Uninstall" for k in system if k.startswith("HKEY_")]
     return [r"HKCU\Software", r"HKLM\Software\Classes\Installer"] + [
         k for k in apps if run(env, WINE, "reg", "query", k, check=False).returncode == 0]
 
 
 def digest(path):
     return hashlib.sha256(Path(path).read_bytes()).hexdigest() if path and os.path.isfile(path) else None
-
-
-# A shell link's target: its LinkInfo's local path (none, no link).
-def shortcut(path):
-    d = Path(path).read_bytes() if os.path.isfile(path) else bytes(100)
-    flags, pos = struct.unpack_from("<I", d, 20)[0], 76
-    pos += 2 + struct.unpack_from("<H", d, pos)[0] if flags & 1 else 0  # the item id list
-    local = pos + struct.unpack_from("<I", d, pos + 16)[0]
-    return d[local:d.index(b"\0", local)].decode("latin-1") if flags & 2 else ""
 
 
 def main(cmake, build, script, wxs, exe, ico, version, description):
@@ -87,7 +76,6 @@ def main(cmake, build, script, wxs, exe, ico, version, description):
     # No .NET or HTML engine; no menu entries on the host for the shortcut.
     env = dict(os.environ, WINEPREFIX=os.path.dirname(drive), WINEDEBUG="-all", DISPLAY=display,
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-    unix = lambda path: os.path.join(drive, *path[3:].split("\\"))  # of a path from C:\  # noqa: E731
     try:
         run(env, WINE, "wineboot", "-i")
         roots = traces_roots(env)
@@ -98,19 +86,19 @@ def main(cmake, build, script, wxs, exe, ico, version, description):
                            "Numberwell.lnk")
 
         # The installed-apps entries (version, publisher), and the products of this
-        # user, each with its icon.
+        # user, each with its icon (a C:\ path, read under the prefix's drive).
         def state():
             keys = registry(env, *roots)
-            return {"program": digest(program), "shortcut target": unix(shortcut(lnk)),
+            return {"program": digest(program), "shortcut": os.path.isfile(lnk),
                     "entries": [(v.get("DisplayVersion"), v.get("Publisher")) for k, v in keys.items()
                                 if ENTRY.search(k) and v.get("DisplayName") == "Numberwell"],
-                    "products": {v["ProductName"]: digest(unix(v["ProductIcon"]))
+                    "products": {v["ProductName"]: digest(os.path.join(drive, *v["ProductIcon"][3:].split("\\")))
                                  for k, v in keys.items() if PRODUCT.search(k) and "ProductName" in v}}
 
         # Files and registry values, but for temporary files and Windows Installer's own folder.
         def traces():
             return {f for f in glob.glob("**", root_dir=home, recursive=True)
-                    if not f.startswith("Temp") and not (f.startswith("AppData/Roaming/") and f.endswith("/Installer"))} | {
+                    if not re.match(r"Temp|AppData/Roaming/(.*/)?Installer$", f)} | {
                 (k, n, v) for k, values in registry(env, *roots).items() for n, v in values.items()}
 
         def msiexec(action, package, stage, want):
@@ -119,7 +107,7 @@ def main(cmake, build, script, wxs, exe, ico, version, description):
             problems.extend(f"{stage}: {k}: got {got[k]!r}, want {w!r}" for k, w in want.items() if got[k] != w)
 
         before = traces()
-        installed = {"program": digest(exe), "shortcut target": program,
+        installed = {"program": digest(exe), "shortcut": True,
                      "entries": [(version, "Numberwell")], "products": {"Numberwell": digest(ico)}}
         msiexec("/i", msi, "installed", installed)
         run(env, WINE, "start", "/unix", lnk)

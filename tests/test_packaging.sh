@@ -9,16 +9,18 @@ gen=$build/packaging
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-has() { grep -qxF "$2" "$1" || fail "$1 lacks '$2'"; }
+# has FILE LINE...: each LINE is a whole line of FILE.
+has() {
+  file=$1 && shift
+  for line; do grep -qxF "$line" "$file" || fail "$file lacks '$line'"; done
+}
 
 case $check in
 desktop)
   desktop-file-validate "$gen/$id.desktop"
   # The validators accept any name and comment; these are the program's own.
-  for line in "Name=Numberwell" "Comment=Count Denary/ASCII/Hex/Binary." "Exec=numberwell" \
-              "Icon=numberwell" "StartupWMClass=Numberwell"; do
-    has "$gen/$id.desktop" "$line"
-  done
+  has "$gen/$id.desktop" "Name=Numberwell" "Comment=Count Denary/ASCII/Hex/Binary." "Exec=numberwell" \
+    "Icon=numberwell" "StartupWMClass=Numberwell"
   # --strict fails on everything but pedantic hints; the one tolerated: the
   # desktop id's capital, kept for launchers users have pinned.
   appstreamcli validate --pedantic --strict --no-net "$gen/$id.metainfo.xml" >"$tmp/out" ||
@@ -35,11 +37,9 @@ deb)
   grep -q "Depends:.*libqt6widgets6.*" "$tmp/control" && grep -q "qt6-wayland" "$tmp/control" ||
     fail "deb does not depend on libqt6widgets6 and qt6-wayland"
   dpkg-deb -c "$deb" | awk '{print $6}' >"$tmp/list"
-  for f in ./usr/bin/numberwell "./usr/share/applications/$id.desktop" \
-           "./usr/share/metainfo/$id.metainfo.xml" ./usr/share/icons/hicolor/256x256/apps/numberwell.png \
-           ./usr/share/man/man1/numberwell.1.gz ./usr/share/doc/numberwell/copyright; do
-    has "$tmp/list" "$f"
-  done
+  has "$tmp/list" ./usr/bin/numberwell "./usr/share/applications/$id.desktop" \
+    "./usr/share/metainfo/$id.metainfo.xml" ./usr/share/icons/hicolor/256x256/apps/numberwell.png \
+    ./usr/share/man/man1/numberwell.1.gz ./usr/share/doc/numberwell/copyright
   # A new version needs its own changelog entry.
   dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/numberwell/changelog.gz | zcat >"$tmp/changelog"
   [ "$(dpkg-parsechangelog -l "$tmp/changelog" -S Version)" = "$release" ] || fail "no changelog entry for $release"
@@ -49,13 +49,6 @@ lintian)
   cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp" >/dev/null
   lintian --display-info --pedantic --fail-on error,warning,info "$tmp"/numberwell_*.deb 2>/dev/null ||
     fail "lintian reports the tags above"
-  ;;
-wmclass)
-  # A dock matches a window to its launcher by the X11 class, read off the real program.
-  env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb xvfb-run -a sh -c '"$1" & pid=$!
-    for _ in $(seq 100); do xprop -name Numberwell WM_CLASS 2>/dev/null && break; sleep 0.1; done
-    kill $pid' sh "$build/app/numberwell" >"$tmp/wmclass" 2>/dev/null || true
-  has "$tmp/wmclass" 'WM_CLASS(STRING) = "numberwell", "Numberwell"'
   ;;
 icons-current)
   "$src/scripts/make-icon" --check

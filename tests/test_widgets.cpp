@@ -1,8 +1,8 @@
 // Real widgets under the offscreen platform: what only a real toolkit can
 // show. Both windows as desktops show them: under light and dark palettes and
-// in the desktops' default fonts (Captions.* run again at QT_SCALE_FACTOR=2);
+// in the desktops' default fonts (Desktops.* run again at QT_SCALE_FACTOR=2);
 // colours and clipping are read from rendered pixels. What screen readers hear
-// is read off the accessibility bus (a11y_status.py).
+// is read off the accessibility bus (display_start.py a11y).
 #include "frmAbout.h"
 #include "frmMain.h"
 #include "product.h"
@@ -72,9 +72,8 @@ double renderedContrast(QWidget* w)
 {
     const QImage image = w->grab(w->rect().adjusted(3, 3, -3, -3)).toImage();
     std::map<QRgb, int> counts;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ++counts[image.pixel(x, y)];
+    for (int i = 0; i < image.width() * image.height(); ++i)
+        ++counts[image.pixel(i % image.width(), i / image.width())];
     const auto rgb = [](QColor c) {
         return rt::Rgb{uchar(c.red()), uchar(c.green()), uchar(c.blue())};
     };
@@ -87,37 +86,34 @@ double renderedContrast(QWidget* w)
     return best;
 }
 
-// The status line, the one field whose background the program fixes.
-TEST(Readability, TheStatusLineReadsUnderLightAndDarkPalettes)
+// Desktops' default fonts, in light and dark palettes: no caption is cut (a
+// frame's stands above the field it frames and within the frame, a label's
+// within the label), and the status line, the one field whose background the
+// program fixes, reads.
+TEST(Desktops, NoCaptionIsCutAndTheStatusLineReadsInTheirFontsAndPalettes)
 {
-    const Finally restore{[p = QApplication::palette()] { QApplication::setPalette(p); }};
+    const Finally restore{[f = QApplication::font(), p = QApplication::palette()] {
+        QApplication::setFont(f);
+        QApplication::setPalette(p);
+    }};
     // A dark theme's light text, and the grey of its disabled text, on its dark base.
     QPalette dark(QColor(239, 240, 241), QColor(49, 54, 59));
     dark.setColor(QPalette::Base, QColor(35, 38, 41));
     dark.setColor(QPalette::Disabled, QPalette::Text, QColor(110, 113, 117));
-    for (const QPalette& palette : {QApplication::style()->standardPalette(), dark}) {
-        QApplication::setPalette(palette);
-        Session s(false);
-        EXPECT_GE(renderedContrast(s.host.control(s.f.txtInfo)), 4.5) << palette.base().color();
-    }
-}
-
-// No caption is cut: a frame's stands above the field it frames and within
-// the frame, a label's within the label.
-TEST(Captions, NoFrameCaptionOrLabelIsCutInTheDesktopsDefaultFonts)
-{
-    const Finally restore{[f = QApplication::font()] { QApplication::setFont(f); }};
-    // its default font and size, what fontconfig renders that as
-    const std::tuple<const char*, double, const char*> desktops[] = {
-        {"Cantarell", 11, "Cantarell"},
-        {"Noto Sans", 10, "Noto Sans"},
-        {"DejaVu LGC Sans", 12, "DejaVu Sans"}};
-    for (const auto& [family, points, rendered] : desktops) {
+    const QPalette light = QApplication::style()->standardPalette();
+    // its default font and size, what fontconfig renders that as, its palette
+    const std::tuple<const char*, double, const char*, QPalette> desktops[] = {
+        {"Cantarell", 11, "Cantarell", light},
+        {"Noto Sans", 10, "Noto Sans", dark},
+        {"DejaVu LGC Sans", 12, "DejaVu Sans", light}};
+    for (const auto& [family, points, rendered, palette] : desktops) {
         QFont font(family);
         font.setPointSizeF(points);
         QApplication::setFont(font);
+        QApplication::setPalette(palette);
         ASSERT_EQ(QFontInfo(font).family(), rendered) << family << ": scripts/install-deps";
         Session s;
+        EXPECT_GE(renderedContrast(s.host.control(s.f.txtInfo)), 4.5) << family;
         for (rt::Control* c : s.f.controls())
             if (auto* box = s.w<QGroupBox>(*c)) {
                 QStyleOptionGroupBox option;
@@ -144,88 +140,80 @@ struct Widgets : ::testing::Test, Session {
     Widgets() : Session(false) {}
 };
 
-// Window pixels catch a field in the wrong frame; a frame's or button's name is its caption.
-TEST_F(Widgets, AFixedWindowNamedByItsTitleWithItsControlsAtTheirPixelsAndNames)
+// Window pixels catch a field in the wrong frame; a frame's or button's name
+// is its caption. The focus starts in Denary and Tab moves it in tab order,
+// each move reaching the model, and back.
+TEST_F(Widgets, AFixedWindowWithItsControlsAtTheirPixelsNamesAndTabOrder)
 {
     QWidget* top = host.window(f);
-    ASSERT_NE(top, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
     EXPECT_EQ(accessible(top)->role(), QAccessible::Window);
     EXPECT_EQ(accessible(top)->text(QAccessible::Name), "Numberwell");
     EXPECT_EQ(top->size(), QSize(422, 143));
     EXPECT_EQ(top->minimumSize(), top->maximumSize());
-    // control, its place in the window, its name
+    // control, its place in the window, its name; the first five in tab order
     const std::tuple<const rt::Control*, QRect, const char*> rows[] = {
-        {&f.fraden, {8, 0, 201, 49}, "Denary"},    {&f.fraascii, {216, 0, 201, 49}, "Ascii"},
-        {&f.frahex, {8, 56, 201, 49}, "Hex"},      {&f.frabin, {216, 56, 201, 49}, "Binary"},
-        {&f.txtDen, {16, 16, 185, 25}, "Denary"},  {&f.txtASCII, {224, 16, 185, 25}, "Ascii"},
-        {&f.txtHex, {16, 72, 185, 25}, "Hex"},     {&f.txtBin, {224, 72, 185, 25}, "Binary"},
-        {&f.txtInfo, {8, 112, 353, 25}, "Status"}, {&f.cmdAbout, {368, 112, 49, 25}, "About"},
+        {&f.txtDen, {16, 16, 185, 25}, "Denary"},   {&f.txtHex, {16, 72, 185, 25}, "Hex"},
+        {&f.txtASCII, {224, 16, 185, 25}, "Ascii"}, {&f.txtBin, {224, 72, 185, 25}, "Binary"},
+        {&f.cmdAbout, {368, 112, 49, 25}, "About"}, {&f.fraden, {8, 0, 201, 49}, "Denary"},
+        {&f.fraascii, {216, 0, 201, 49}, "Ascii"},  {&f.frahex, {8, 56, 201, 49}, "Hex"},
+        {&f.frabin, {216, 56, 201, 49}, "Binary"},  {&f.txtInfo, {8, 112, 353, 25}, "Status"},
     };
+    int tabStops = 5;
     for (const auto& [c, rect, caption] : rows) {
         QWidget* x = host.control(*c);
         EXPECT_EQ(QRect(x->mapTo(top, QPoint()), x->size()), rect) << c->name();
         EXPECT_EQ(accessible(x)->text(QAccessible::Name), caption) << c->name();
+        if (tabStops-- > 0) {
+            EXPECT_EQ(top->focusWidget(), x) << c->name();
+            EXPECT_EQ(f.focused(), c) << c->name();
+            QTest::keyClick(top->focusWidget(), Qt::Key_Tab);
+        }
     }
+    EXPECT_EQ(f.focused(), &f.txtDen);
+    f.setFocus(f.txtBin);
+    EXPECT_EQ(top->focusWidget(), host.control(f.txtBin));
     EXPECT_FALSE(w(f.txtInfo)->isEnabled());
     EXPECT_EQ(w(f.txtInfo)->palette().color(QPalette::Disabled, QPalette::Base),
               QColor(192, 255, 192));
 }
 
-TEST_F(Widgets, FocusStartsInDenaryFollowsTheTabIndexAndEveryMoveReachesTheModel)
+// About shows icon, name, credit and version with its OK button focused;
+// Enter on OK closes it, Escape does not, and activating the converter does.
+TEST_F(Widgets, AboutShowsItsLabelsAndClosesOnEnterOrTheConverterActivated)
 {
-    QWidget* top = host.window(f);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
-    QStringList order;
-    for (int i = 0; i < 6; ++i) {
-        order << top->focusWidget()->objectName() + (f.focused() == &f.cmdAbout ? "*" : "");
-        QTest::keyClick(top->focusWidget(), Qt::Key_Tab);
-    }
-    EXPECT_EQ(order.join(' '), "txtDen txtHex txtASCII txtBin cmdAbout* txtDen");
-    f.setFocus(f.txtBin);
-    EXPECT_EQ(top->focusWidget(), host.control(f.txtBin));
-}
-
-struct About : Widgets {
-    QWidget* box = nullptr;
-    void SetUp() override
-    {
-        QTest::keyClicks(w(f.txtDen), "65");
-        QTest::mouseClick(host.control(f.cmdAbout), Qt::LeftButton);
-        box = host.window(about);
-        ASSERT_NE(box, nullptr);
-    }
-};
-
-TEST_F(About, ShowsIconNameCreditAndVersionAndEnterOnOkClosesItEscapeDoesNot)
-{
+    QTest::keyClicks(w(f.txtDen), "65");
+    QTest::mouseClick(host.control(f.cmdAbout), Qt::LeftButton);
+    QWidget* box = host.window(about);
+    ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), "About Numberwell");
     EXPECT_EQ(box->size(), QSize(183, 175));
     EXPECT_EQ(w<QLabel>(about.Image1)->pixmap().size(), QSize(32, 32));
-    // font, bold, point size
-    const std::tuple<const rt::Label*, const char*, bool, double> rows[] = {
+    // text, bold, point size
+    const std::tuple<const rt::Label*, const char*, bool, double> labels[] = {
         {&about.Label1, "Numberwell", true, 12},
         {&about.Label2, "by Quennick", false, 9.75},
         {&about.Label3, "v" NW_VERSION_TEXT, true, 8.25}};
-    for (const auto& [label, text, bold, points] : rows) {
+    for (const auto& [label, text, bold, points] : labels) {
         EXPECT_EQ(w<QLabel>(*label)->text(), text);
         EXPECT_EQ(w<QLabel>(*label)->font().bold(), bold) << text;
         EXPECT_DOUBLE_EQ(w<QLabel>(*label)->font().pointSizeF(), points) << text;
     }
-    EXPECT_EQ(box->focusWidget(), host.control(about.cmdOK));
-    QTest::keyClick(host.control(about.cmdOK), Qt::Key_Escape);
-    EXPECT_TRUE(box->isVisible());
-    QTest::keyClick(host.control(about.cmdOK), Qt::Key_Return);
-    EXPECT_EQ(host.window(about), nullptr);
+    const std::tuple<const char*, std::function<void()>, bool> rows[] = {
+        {"escape", [&] { QTest::keyClick(host.control(about.cmdOK), Qt::Key_Escape); }, false},
+        {"enter", [&] { QTest::keyClick(host.control(about.cmdOK), Qt::Key_Return); }, true},
+        {"converter_activated", [&] { host.window(f)->activateWindow(); }, true},
+    };
+    for (const auto& [name, act, closes] : rows) {
+        if (!about.loaded())
+            QTest::mouseClick(host.control(f.cmdAbout), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(host.window(about))) << name;
+        EXPECT_EQ(host.window(about)->focusWidget(), host.control(about.cmdOK)) << name;
+        act();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return about.loaded() != closes; })) << name;
+        EXPECT_EQ(host.window(about) == nullptr, closes) << name;
+    }
     EXPECT_EQ(w(f.txtDen)->text(), "65");
-}
-
-TEST_F(About, ClosesWhenTheConverterWindowIsActivated)
-{
-    ASSERT_TRUE(QTest::qWaitForWindowActive(box));
-    host.window(f)->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(host.window(f)));
-    EXPECT_EQ(host.window(about), nullptr);
-    EXPECT_FALSE(about.loaded());
 }
 
 TEST_F(Widgets, ContextMenuOffersWhatAppliesAndSelectsAllThroughTheModel)

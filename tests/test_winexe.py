@@ -17,11 +17,8 @@ import pefile
 
 # DLLs every 64-bit Windows has; the program may import nothing else (not the
 # compiler's runtime, for one).
-SYSTEM_DLLS = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
-    "shlwapi.dll", "advapi32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll", "oleacc.dll",
-    "uxtheme.dll", "dwmapi.dll", "imm32.dll", "version.dll", "shcore.dll", "ntdll.dll",
-}
+SYSTEM_DLLS = {name + ".dll" for name in "kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi advapi32 msvcrt"
+               " ole32 oleaut32 oleacc uxtheme dwmapi imm32 version shcore ntdll".split()}
 # The stack protector's failure (runtime/win32/desktop.cpp) fails fast with
 # FAST_FAIL_STACK_COOKIE_CHECK_FAILURE. The file is stripped of symbols, so
 # the code is found by its bytes, and the functions it guards by their calls.
@@ -44,39 +41,34 @@ def main(cmake, build, exe, ico, readme, version, description, name):
     # "0x0409 0x04b0" names the block 040904B0, where file managers look.
     translation = "".join(f"{int(x, 16):04X}" for info in infos for var in getattr(info, "Var", [])
                           for x in var.entry.get(b"Translation", b"").split())
-    rows = [
-        ("FILEVERSION", dotted(fixed.FileVersionMS, fixed.FileVersionLS), version),
-        ("PRODUCTVERSION", dotted(fixed.ProductVersionMS, fixed.ProductVersionLS), version),
+    want = {"FileVersion": version, "ProductVersion": version, "FileDescription": description,
+            "ProductName": name, "OriginalFilename": os.path.basename(exe)}
+    rows = [(k, strings.get(k), v) for k, v in want.items()] + [
+        (k.upper(), dotted(getattr(fixed, k + "MS"), getattr(fixed, k + "LS")), version)
+        for k in ("FileVersion", "ProductVersion")] + [
         ("FILETYPE is an application", fixed.FileType, 1),
-        ("string tables, the translation's one", [t.LangID.decode().upper() for t in tables],
-         [translation]),
-        ("FileVersion", strings.get("FileVersion"), version),
-        ("ProductVersion", strings.get("ProductVersion"), version),
-        ("FileDescription", strings.get("FileDescription"), description),
-        ("ProductName", strings.get("ProductName"), name),
-        ("OriginalFilename", strings.get("OriginalFilename"), os.path.basename(exe)),
-    ]
+        ("string tables, the translation's one", [t.LangID.decode().upper() for t in tables], [translation])]
 
     # The first icon group, the one a file manager shows, holds the images of
     # the .ico file, byte for byte, the first at 32 x 32 in 16 colours. Both
-    # start with reserved, type and count; then entries of 14 bytes in the
-    # group, ending in a resource id, of 16 in the file, ending in an offset.
+    # start with reserved, type and count; then an entry per image, alike for
+    # 12 bytes: in the group 14 long, ending in the image's resource id; in
+    # the file 16, ending in the image's offset.
     def data(entry):
         at = entry.directory.entries[0].data.struct
         return pe.get_data(at.OffsetToData, at.Size)
     kinds = {e.id: e.directory.entries for e in pe.DIRECTORY_ENTRY_RESOURCE.entries}
-    images = {e.id: data(e) for e in kinds.get(pefile.RESOURCE_TYPE["RT_ICON"], [])}
-    group = data(kinds[pefile.RESOURCE_TYPE["RT_GROUP_ICON"]][0])
-    file = Path(ico).read_bytes()
-    count, file_count = struct.unpack_from("<H", group, 4)[0], struct.unpack_from("<H", file, 4)[0]
-    rows += [("icon images", count, file_count),
-             ("first icon image: width, height, colours", tuple(group[6:9]), (32, 32, 16))]
-    for i in range(min(count, file_count)):
-        *entry, rid = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
-        *want, offset = struct.unpack_from("<BBBBHHII", file, 6 + 16 * i)
-        rows += [(f"icon image {i}", entry, want),
-                 (f"icon image {i}: the file's bytes",
-                  sha(images.get(rid, b"")), sha(file[offset:offset + want[-1]]))]
+    images = {e.id: sha(data(e)) for e in kinds.get(pefile.RESOURCE_TYPE["RT_ICON"], [])}
+    group, file = data(kinds[pefile.RESOURCE_TYPE["RT_GROUP_ICON"]][0]), Path(ico).read_bytes()
+
+    def entries(d, size):
+        return [d[6 + size * i:6 + size * (i + 1)] for i in range(struct.unpack_from("<H", d, 4)[0])]
+    in_group = [(e[:12], images.get(struct.unpack_from("<H", e, 12)[0])) for e in entries(group, 14)]
+    in_file = [(e[:12], sha(file[offset:offset + length]))
+               for e in entries(file, 16) for length, offset in [struct.unpack_from("<II", e, 8)]]
+    rows += [("icon directory: reserved, type, count", group[:6], file[:6]),
+             ("first icon image: width, height, colours", tuple(group[6:9]), (32, 32, 16)),
+             ("icon images: entry and bytes", in_group, in_file)]
 
     # Hardening: ASLR with high entropy, DEP, no terminal-server shims, and
     # calls to the stack protector's failure.
@@ -92,15 +84,12 @@ def main(cmake, build, exe, ico, readme, version, description, name):
                                              if e.dll.decode().lower() not in SYSTEM_DLLS], [])]
 
     # The zip as the build makes it: the program and README.md, as built.
-    subprocess.run([cmake, "--build", build, "--target", "package_zip"], check=True,
-                   stdout=subprocess.DEVNULL)
+    subprocess.run([cmake, "--build", build, "--target", "package_zip"], check=True, stdout=subprocess.DEVNULL)
     zip_name = "numberwell-%s-win64.zip" % re.match(r"\d+\.\d+\.\d+", version)[0]
-    made = [os.path.basename(p) for p in glob.glob(os.path.join(build, "*.zip"))]
-    rows.append(("zips made", made, [zip_name]))
+    rows.append(("zips made", glob.glob("*.zip", root_dir=build), [zip_name]))
     with zipfile.ZipFile(os.path.join(build, zip_name)) as z:
         rows.append(("zip members", {n: sha(z.read(n)) for n in z.namelist()},
-                     {os.path.basename(exe): sha(Path(exe).read_bytes()),
-                      "README.md": sha(Path(readme).read_bytes())}))
+                     {os.path.basename(f): sha(Path(f).read_bytes()) for f in (exe, readme)}))
 
     # The mismatches, printed, and exit status 1.
     return "\n".join(f"{what}: got {got!r}, want {want!r}" for what, got, want in rows if got != want) or None

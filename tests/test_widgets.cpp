@@ -72,8 +72,9 @@ double renderedContrast(QWidget* w)
 {
     const QImage image = w->grab(w->rect().adjusted(3, 3, -3, -3)).toImage();
     std::map<QRgb, int> counts;
-    for (int i = 0; i < image.width() * image.height(); ++i)
-        ++counts[image.pixel(i % image.width(), i / image.width())];
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
     const auto rgb = [](QColor c) {
         return rt::Rgb{uchar(c.red()), uchar(c.green()), uchar(c.blue())};
     };
